@@ -1,0 +1,30 @@
+// The timing benchmark: what one pass draws and times, and the history of pass durations
+// shown in the top panel. The surface and clock operations it draws and times with are the
+// platform's own (GetDC, SetDCPenColor, MoveToEx, LineTo, FillRect, TextOutW,
+// QueryPerformanceCounter and their kin), declared by <windows.h>.
+#pragma once
+
+#include <windows.h>
+
+// The durations of the most recent passes, in milliseconds, as a ring of eight slots.
+class TimingHistory {
+public:
+    TimingHistory();
+    void Push(double ms);
+    double Average() const;
+    void Clear();
+
+    int first;          // slot of the oldest sample
+    unsigned count;     // valid samples, 0 to 8
+    double samples[8];
+};
+
+extern TimingHistory timingHistory;
+
+// The area each pass clears and draws its grid over. Only the window layout moves its right
+// and bottom edges; left and top stay at 4 and 84.
+extern RECT drawRect;
+
+void DrawTimingReadout(HDC surface);
+void ResetStatistics(HWND window);
+void RunLinePass(HWND window);
