@@ -633,7 +633,7 @@ HWND WINAPI CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR text, DWORD style,
     }
     Send(handle, WM_SIZE, SIZE_RESTORED, ClientSizeParam(handle));
     if (style & WS_VISIBLE) {
-        handle->visible = true;
+        handle->visible = true; // the style bit is already set
         MarkInvalid(handle);
     }
     return handle;
@@ -647,6 +647,7 @@ BOOL WINAPI ShowWindow(HWND window, int showCommand)
     }
     const bool wasVisible = window->visible;
     window->visible = showCommand != SW_HIDE;
+    window->style = window->visible ? (window->style | WS_VISIBLE) : (window->style & ~WS_VISIBLE);
     if (!wasVisible && window->visible) {
         MarkInvalid(window);
     }

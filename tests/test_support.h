@@ -1,0 +1,36 @@
+// Shared set-up for tests that run product code on the portable layer.
+#pragma once
+
+#include "bench/bench.h"
+#include "shell/shell.h"
+#include "winport_control.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// Every test starts from a fresh layer and the program's process-wide state as at start-up.
+class ZolvikTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        winport::Reset();
+        timingHistory.Clear();
+        drawRect = RECT{4, 84, 904, 684};
+        windowGeometry = WindowGeometry{{0, 0, 908, 688}, 0, 0, {0, 0, 908, 688}};
+        mainWindow = nullptr;
+        resizeAllowed = false;
+        savedFocus = nullptr;
+    }
+    void TearDown() override { winport::Reset(); }
+};
+
+// A plain top-level window with the given client size to draw on.
+HWND MakeSurfaceWindow(int clientWidth, int clientHeight);
+
+// The calls of the trace with this name, in order.
+std::vector<winport::Call> CallsNamed(const char* name);
+
+// The text of the last TextOutW drawn at (x, y), or "<none>".
+std::wstring LastTextAt(int x, int y);
