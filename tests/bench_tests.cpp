@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <string>
 
-namespace {
+namespace
+{
 
 using winport::Call;
 
@@ -165,8 +166,8 @@ struct DegenerateCase {
     size_t verticalPerColour;
 };
 
-class DegenerateRectTest : public ZolvikTest,
-                           public ::testing::WithParamInterface<DegenerateCase> {
+class DegenerateRectTest : public ZolvikTest, public ::testing::WithParamInterface<DegenerateCase>
+{
 };
 
 TEST_P(DegenerateRectTest, DrawsTheLinesThatFitAndStillRecordsASample)
@@ -205,11 +206,12 @@ TEST_P(DegenerateRectTest, DrawsTheLinesThatFitAndStillRecordsASample)
 
 INSTANTIATE_TEST_SUITE_P(
     Rects, DegenerateRectTest,
-    ::testing::Values(DegenerateCase{{4, 84, 396, 46}, 0, 98},   // a 400 x 50 client area
-                      DegenerateCase{{4, 84, -4, -4}, 0, 0},    // a 0 x 0 client area
-                      DegenerateCase{{4, 84, 7, 85}, 1, 1},      // one pixel tall, 3 wide
+    ::testing::Values(DegenerateCase{{4, 84, 396, 46}, 0, 98},     // a 400 x 50 client area
+                      DegenerateCase{{4, 84, -4, -4}, 0, 0},       // a 0 x 0 client area
+                      DegenerateCase{{4, 84, 7, 85}, 1, 1},        // one pixel tall, 3 wide
                       DegenerateCase{{4, 84, 906, 691}, 152, 226}, // not multiples of 4
-                      DegenerateCase{{4, 84, 4, 684}, 150, 0}), // zero wide: horizontals of no length
+                      DegenerateCase{
+                          {4, 84, 4, 684}, 150, 0}), // zero wide: horizontals of no length
     [](const ::testing::TestParamInfo<DegenerateCase>& info) {
         const RECT& r = info.param.rect;
         std::string name = "To" + std::to_string(r.right) + "x" + std::to_string(r.bottom);

@@ -1,7 +1,8 @@
 // The portable layer's own effects that the program's figures and pictures rest on.
 #include "test_support.h"
 
-namespace {
+namespace
+{
 
 using LayerTest = ZolvikTest;
 
@@ -38,15 +39,15 @@ TEST_F(LayerTest, LinesRunEveryWayAndStopShortOfTheirEndPoint)
         POINT first, last; // in row-major order
     };
     const Case cases[] = {
-        {5, 7, 12, 7, 7, {5, 7}, {11, 7}},     // right
-        {12, 7, 5, 7, 7, {6, 7}, {12, 7}},     // left
-        {3, 2, 3, 10, 8, {3, 2}, {3, 9}},      // down
-        {3, 10, 3, 2, 8, {3, 3}, {3, 10}},     // up
-        {0, 0, 6, 6, 6, {0, 0}, {5, 5}},       // diagonal
+        {5, 7, 12, 7, 7, {5, 7}, {11, 7}},       // right
+        {12, 7, 5, 7, 7, {6, 7}, {12, 7}},       // left
+        {3, 2, 3, 10, 8, {3, 2}, {3, 9}},        // down
+        {3, 10, 3, 2, 8, {3, 3}, {3, 10}},       // up
+        {0, 0, 6, 6, 6, {0, 0}, {5, 5}},         // diagonal
         {-10, 20, 10, 20, 10, {0, 20}, {9, 20}}, // clipped on the left
         {30, 35, 30, 60, 5, {30, 35}, {30, 39}}, // clipped below
-        {8, 8, 8, 8, 0, {0, 0}, {0, 0}},       // a point: nothing
-        {50, 5, 60, 5, 0, {0, 0}, {0, 0}},     // wholly outside
+        {8, 8, 8, 8, 0, {0, 0}, {0, 0}},         // a point: nothing
+        {50, 5, 60, 5, 0, {0, 0}, {0, 0}},       // wholly outside
     };
     for (const Case& c : cases) {
         SetUp();

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <string>
 
-namespace {
+namespace
+{
 
 using winport::WhenIdle;
 
-class ProgramTest : public ZolvikTest {
-protected:
+class ProgramTest : public ZolvikTest
+{
+  protected:
     int Run(int showCommand = SW_SHOWNORMAL)
     {
         const int code = wWinMain(nullptr, nullptr, nullptr, showCommand);
@@ -94,9 +96,7 @@ TEST_F(ProgramTest, ResetShowsZeroAtOnceAndTheNextPassAlone)
 {
     winport::EnableTrace(true);
     winport::SetPerformanceCounter(0, 10000); // passes of 1 ms
-    WhenIdle([] {
-        Tick();
-    });
+    WhenIdle([] { Tick(); });
     WhenIdle([] {
         EXPECT_EQ(LastTextAt(200, 4), L"1.000000 msec    ");
         winport::ClickButton(ResetButton());
@@ -140,16 +140,12 @@ TEST_F(ProgramTest, TabMovesBetweenTheControlsAndEscapeClosesFromEither)
 
 TEST_F(ProgramTest, EscapeSentStraightToTheWindowAndTheCloseBoxBothEndWithZero)
 {
-    WhenIdle([] {
-        winport::Send(mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
+    WhenIdle([] { winport::Send(mainWindow, WM_KEYDOWN, VK_ESCAPE, 0); });
     EXPECT_EQ(Run(), 0);
     EXPECT_FALSE(winport::IsAlive(mainWindow));
 
     SetUp();
-    WhenIdle([] {
-        winport::ClickCloseBox(mainWindow);
-    });
+    WhenIdle([] { winport::ClickCloseBox(mainWindow); });
     EXPECT_EQ(Run(), 0);
     EXPECT_FALSE(winport::IsAlive(mainWindow));
     EXPECT_EQ(winport::TimerCount(mainWindow), 0);
@@ -158,9 +154,7 @@ TEST_F(ProgramTest, EscapeSentStraightToTheWindowAndTheCloseBoxBothEndWithZero)
 TEST_F(ProgramTest, UncheckingTheBoxSnapsTheEnlargedWindowBackInPlace)
 {
     winport::EnableTrace(true);
-    WhenIdle([] {
-        winport::ClickButton(ResizeBox());
-    });
+    WhenIdle([] { winport::ClickButton(ResizeBox()); });
     WhenIdle([] {
         EXPECT_TRUE(resizeAllowed);
         winport::ResizeByUser(mainWindow, 1216, 939); // a 1200 x 900 client area
@@ -194,9 +188,7 @@ TEST_F(ProgramTest, UncheckingTheBoxSnapsTheEnlargedWindowBackInPlace)
 
 TEST_F(ProgramTest, PinnedWindowKeepsItsSizeWhenMaximizedOrSentASize)
 {
-    WhenIdle([] {
-        winport::Post(mainWindow, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    });
+    WhenIdle([] { winport::Post(mainWindow, WM_SYSCOMMAND, SC_MAXIMIZE, 0); });
     WhenIdle([] {
         const RECT outer = winport::OuterRect(mainWindow);
         EXPECT_EQ(outer.right - outer.left, windowGeometry.windowWidth);
@@ -258,9 +250,7 @@ TEST_F(ProgramTest, StartedMinimizedItStillRunsPassesOnTheTimer)
 TEST_F(ProgramTest, MinimizedWhileResizingIsAllowedDrawsNoLines)
 {
     winport::EnableTrace(true);
-    WhenIdle([] {
-        winport::ClickButton(ResizeBox());
-    });
+    WhenIdle([] { winport::ClickButton(ResizeBox()); });
     WhenIdle([] {
         ShowWindow(mainWindow, SW_MINIMIZE);
         EXPECT_TRUE(SameRect(drawRect, RECT{4, 84, -4, -4}));
@@ -302,9 +292,7 @@ TEST_F(ProgramTest, EveryStartUpFailureEndsSilentlyWithZero)
 TEST_F(ProgramTest, FailedRetrievalEndsWithOne)
 {
     winport::FailWhen(winport::Api::GetMessageW, [] { return timingHistory.count >= 2; });
-    WhenIdle([] {
-        Tick();
-    });
+    WhenIdle([] { Tick(); });
     EXPECT_EQ(wWinMain(nullptr, nullptr, nullptr, SW_SHOWNORMAL), 1);
     EXPECT_EQ(timingHistory.count, 2u); // the paint and the one tick retrieved before
 }

@@ -1,7 +1,8 @@
 // Window geometry and the main window procedure, driven message by message.
 #include "test_support.h"
 
-namespace {
+namespace
+{
 
 using ShellTest = ZolvikTest;
 
@@ -25,8 +26,8 @@ HWND MakeMainWindow()
         return nullptr;
     }
     mainWindow = CreateWindowExW(0, L"MainUnderTest", L"main", WS_OVERLAPPEDWINDOW, 10, 10,
-                                 windowGeometry.windowWidth, windowGeometry.windowHeight,
-                                 nullptr, nullptr, nullptr, nullptr);
+                                 windowGeometry.windowWidth, windowGeometry.windowHeight, nullptr,
+                                 nullptr, nullptr, nullptr);
     return mainWindow;
 }
 
@@ -54,9 +55,8 @@ TEST_F(ShellTest, RelayoutFitsTheDrawingRectangleWithItsMargin)
         int width, height;
         RECT expected;
     };
-    const Case cases[] = {{908, 688, {4, 84, 904, 684}},
-                          {1000, 700, {4, 84, 996, 696}},
-                          {400, 50, {4, 84, 396, 46}}};
+    const Case cases[] = {
+        {908, 688, {4, 84, 904, 684}}, {1000, 700, {4, 84, 996, 696}}, {400, 50, {4, 84, 396, 46}}};
     for (const Case& c : cases) {
         HWND window = MakeSurfaceWindow(c.width, c.height);
         Relayout(window, true);

@@ -11,8 +11,9 @@
 #include <vector>
 
 // Every test starts from a fresh layer and the program's process-wide state as at start-up.
-class ZolvikTest : public ::testing::Test {
-protected:
+class ZolvikTest : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         winport::Reset();

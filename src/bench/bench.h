@@ -7,15 +7,16 @@
 #include <windows.h>
 
 // The durations of the most recent passes, in milliseconds, as a ring of eight slots.
-class TimingHistory {
-public:
+class TimingHistory
+{
+  public:
     TimingHistory();
     void Push(double ms);
     double Average() const;
     void Clear();
 
-    int first;          // slot of the oldest sample
-    unsigned count;     // valid samples, 0 to 8
+    int first;      // slot of the oldest sample
+    unsigned count; // valid samples, 0 to 8
     double samples[8];
 };
 

@@ -2,7 +2,8 @@
 
 RECT drawRect = {4, 84, 904, 684};
 
-namespace {
+namespace
+{
 
 constexpr int kGridPitch = 4;
 // Black, red, blue: each colour overdraws the one before, so the grid left on screen is blue.

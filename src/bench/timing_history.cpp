@@ -4,7 +4,8 @@
 
 TimingHistory timingHistory;
 
-namespace {
+namespace
+{
 
 constexpr unsigned kSlotMask = 7; // eight slots
 const wchar_t kCaption[] = L"Line drawing time:";

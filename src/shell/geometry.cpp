@@ -4,7 +4,8 @@
 
 WindowGeometry windowGeometry = {{0, 0, 908, 688}, 0, 0, {0, 0, 908, 688}};
 
-namespace {
+namespace
+{
 
 constexpr int kMargin = 4; // between the drawing rectangle and the client edges
 

@@ -6,7 +6,8 @@ HWND mainWindow = nullptr;
 bool resizeAllowed = false;
 HWND savedFocus = nullptr;
 
-namespace {
+namespace
+{
 
 void OnActivate(WPARAM wParam)
 {
@@ -51,10 +52,9 @@ void OnAllowResizingToggled(HWND window)
 {
     resizeAllowed = IsDlgButtonChecked(mainWindow, IDC_ALLOW_RESIZING) == BST_CHECKED;
     if (!resizeAllowed) {
-        SetWindowPos(mainWindow, nullptr, 0, 0, windowGeometry.windowWidth,
-                     windowGeometry.windowHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER |
-                         SWP_NOCOPYBITS);
+        SetWindowPos(
+            mainWindow, nullptr, 0, 0, windowGeometry.windowWidth, windowGeometry.windowHeight,
+            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOCOPYBITS);
     }
     // The WM_SIZE of the snap back arrived while resizing was already off and was ignored.
     Relayout(window, false);

@@ -10,8 +10,8 @@ constexpr int IDC_ALLOW_RESIZING = 10;
 // The sizes the main window is designed for, and the client area the drawing rectangle was
 // last fitted to.
 struct WindowGeometry {
-    RECT windowRect;     // the designed client area; made the outer rectangle at start-up
-    int windowWidth;     // the fixed outer size
+    RECT windowRect; // the designed client area; made the outer rectangle at start-up
+    int windowWidth; // the fixed outer size
     int windowHeight;
     RECT lastClientRect;
 };
@@ -21,9 +21,9 @@ extern WindowGeometry windowGeometry;
 bool ComputeWindowSize();
 void Relayout(HWND window, bool force);
 
-extern HWND mainWindow;  // null until its creation call returns
+extern HWND mainWindow;    // null until its creation call returns
 extern bool resizeAllowed; // mirrors the "Allow window resizing" check box
-extern HWND savedFocus;  // the focus when the main window was last deactivated
+extern HWND savedFocus;    // the focus when the main window was last deactivated
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool CreateMainWindow(HINSTANCE instance, int showCommand);

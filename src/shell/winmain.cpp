@@ -1,6 +1,7 @@
 #include "shell.h"
 
-namespace {
+namespace
+{
 
 const wchar_t kClassName[] = L"ZolvikWindowClass";
 const wchar_t kTitle[] =
@@ -12,8 +13,8 @@ void RegisterMainClass(HINSTANCE instance)
 {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_SAVEBITS | CS_BYTEALIGNCLIENT |
-                        CS_BYTEALIGNWINDOW;
+    windowClass.style =
+        CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_SAVEBITS | CS_BYTEALIGNCLIENT | CS_BYTEALIGNWINDOW;
     windowClass.lpfnWndProc = MainWndProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -23,8 +24,8 @@ void RegisterMainClass(HINSTANCE instance)
     RegisterClassExW(&windowClass);
 }
 
-HWND CreateControl(HINSTANCE instance, const wchar_t* text, DWORD style, int x, int y,
-                   int width, int height, int id)
+HWND CreateControl(HINSTANCE instance, const wchar_t* text, DWORD style, int x, int y, int width,
+                   int height, int id)
 {
     return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, x, y,
                            width, height, mainWindow,
@@ -41,13 +42,13 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand)
     // Creation sends WM_GETMINMAXINFO and WM_CREATE before it returns, so the size is pinned
     // and the drawing rectangle fitted while mainWindow is still null.
     mainWindow = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, 10, 10,
-                                 windowGeometry.windowWidth, windowGeometry.windowHeight,
-                                 nullptr, nullptr, instance, nullptr);
+                                 windowGeometry.windowWidth, windowGeometry.windowHeight, nullptr,
+                                 nullptr, instance, nullptr);
     if (!mainWindow) {
         return false;
     }
-    if (!CreateControl(instance, L"Reset statistics", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER,
-                       350, 6, 120, 26, IDC_RESET_STATISTICS)) {
+    if (!CreateControl(instance, L"Reset statistics", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER, 350,
+                       6, 120, 26, IDC_RESET_STATISTICS)) {
         return false;
     }
     if (!CreateControl(instance, L"Allow window resizing", BS_AUTOCHECKBOX, 600, 4, 180, 22,

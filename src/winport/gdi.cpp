@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace winport {
-namespace {
+namespace winport
+{
+namespace
+{
 
 bool traceOn = false;
 std::vector<Call> trace;
@@ -295,8 +297,7 @@ int OpenSurfaces()
 
 COLORREF Pixel(HWND window, int x, int y)
 {
-    if (!IsLive(window) || x < 0 || y < 0 || x >= window->pixelWidth ||
-        y >= window->pixelHeight) {
+    if (!IsLive(window) || x < 0 || y < 0 || x >= window->pixelWidth || y >= window->pixelHeight) {
         return 0xFFFFFFFF;
     }
     return window->pixels[static_cast<size_t>(y) * window->pixelWidth + x];

@@ -5,8 +5,10 @@
 #include <cwctype>
 #include <deque>
 
-namespace winport {
-namespace {
+namespace winport
+{
+namespace
+{
 
 struct WindowClass {
     std::wstring name;
@@ -131,7 +133,8 @@ void MoveAndSize(HWND window, int x, int y, int cx, int cy, UINT flags)
     Send(window, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
     RECT rect = window->rect;
     if (!(pos.flags & SWP_NOMOVE)) {
-        rect = RECT{pos.x, pos.y, pos.x + (rect.right - rect.left), pos.y + (rect.bottom - rect.top)};
+        rect =
+            RECT{pos.x, pos.y, pos.x + (rect.right - rect.left), pos.y + (rect.bottom - rect.top)};
     }
     if (!(pos.flags & SWP_NOSIZE)) {
         rect.right = rect.left + std::max(pos.cx, 0);
@@ -670,8 +673,7 @@ BOOL WINAPI ShowWindow(HWND window, int showCommand)
         break;
     default:
         Restore(window);
-        if (showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA &&
-            IsTopLevel(window)) {
+        if (showCommand != SW_SHOWNOACTIVATE && showCommand != SW_SHOWNA && IsTopLevel(window)) {
             ActivateWindow(window);
         }
         break;
@@ -748,8 +750,7 @@ BOOL WINAPI GetMessageW(LPMSG message, HWND, UINT, UINT)
 
 BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG message)
 {
-    if (!IsLive(dialog) || !message || !IsLive(message->hwnd) ||
-        !IsInside(message->hwnd, dialog)) {
+    if (!IsLive(dialog) || !message || !IsLive(message->hwnd) || !IsInside(message->hwnd, dialog)) {
         return FALSE;
     }
     if (message->message == WM_KEYDOWN && message->wParam == VK_TAB) {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-namespace winport {
+namespace winport
+{
 
 // Forgets every window, class, timer, queued message, fault and trace entry, and sets the
 // clock, the performance counter (frequency 10,000,000, step 0) and the focus back to start.

@@ -44,7 +44,8 @@ struct HWND__ {
     int pixelHeight = 0;
 };
 
-namespace winport {
+namespace winport
+{
 
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
