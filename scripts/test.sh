@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 source scripts/setup.sh
 zolvik_setup
 
-cmake --workflow --preset native
-cmake --workflow --preset windows-release
 cmake --preset native-release >/dev/null
 cmake --build --preset native-release
-build/native-release/benchmarks/layer_vs_bare --benchmark_min_time=0.3 --benchmark_color=false
+build/native-release/benchmarks/layer_vs_bare --benchmark_min_time=0.3
+cmake --workflow --preset native
+cmake --workflow --preset windows-release
