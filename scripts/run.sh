@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the release Zolvik.exe and runs it under Wine.
+#   scripts/run.sh [--samples N] [SCREENSHOT]
 #   With DISPLAY set: shows the window there and returns the program's exit code.
 #   Without a display: runs it on a private Xvfb for a few passes, saves a screenshot of the
-#   window (to the path given as the first argument, build/run/screenshot.png by default),
-#   closes it with Escape and prints its exit code.
+#   window (to SCREENSHOT, build/run/screenshot.png by default), with --samples N has
+#   zolvik-report take N single-pass samples (CSV in build/run/samples.csv) and prints their
+#   summary, then closes the program with Escape and prints its exit code.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +14,11 @@ zolvik_setup
 cmake --preset windows-release >/dev/null
 cmake --build --preset windows-release >/dev/null
 exe="$root/build/windows-release/Zolvik.exe"
+samples=0
+if [ "${1:-}" = "--samples" ]; then
+    samples=${2:?--samples takes a number}
+    shift 2
+fi
 screenshot=$(realpath -m "${1:-build/run/screenshot.png}")
 mkdir -p build/run "$(dirname "$screenshot")"
 
@@ -41,6 +48,11 @@ window=$(timeout 60 xdotool search --sync --name 'RADEON drivers 2D bug' | head 
 sleep 3 # the first pass on paint, then about five on the timer
 import -window "$window" "$screenshot"
 echo "screenshot: $screenshot"
+if [ "$samples" -gt 0 ]; then
+    (cd build/run && "$ZOLVIK_WINE" "$root/build/windows-release/zolvik-report.exe" \
+        --samples "$samples" --csv samples.csv </dev/null 2>&1 | tr -d '\r' | grep -v -E '^(sample|reset:) ')
+    echo "samples: $root/build/run/samples.csv"
+fi
 # No window manager on Xvfb: the keyboard focus follows the pointer.
 xdotool mousemove --window "$window" 300 300
 sleep 0.2

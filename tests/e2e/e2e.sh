@@ -3,6 +3,7 @@
 #   e2e.sh BUILD_DIR setup            private Xvfb, a claimed prefix, its wineserver, a Zolvik
 #   e2e.sh BUILD_DIR check NAME       the probe's check NAME against the running Zolvik
 #   e2e.sh BUILD_DIR exit-by ACTION   ends a Zolvik by escape (probe), xdotool or close; code 0?
+#   e2e.sh BUILD_DIR report...        zolvik-report against the program, an impostor or no window
 #   e2e.sh BUILD_DIR cleanup          ends everything setup started
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -12,6 +13,12 @@ source "$(dirname "$0")/../../scripts/wine.sh"
 
 probe() {
     (cd "$build" && "$ZOLVIK_WINE" zolvik_probe.exe "$@" </dev/null)
+}
+
+# A Windows console program's output, with its CR LF line ends made LF.
+report() {
+    (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe "$@" </dev/null 2>&1) | tr -d '\r'
+    return "${PIPESTATUS[0]}"
 }
 
 zolvik_alive() {
@@ -35,6 +42,10 @@ wait_exit_code() {
     done
     echo "timeout"
 }
+
+case "$command" in
+report*) source "$state/session.env" ;;
+esac
 
 case "$command" in
 setup)
@@ -71,6 +82,74 @@ exit-by)
     code=$(wait_exit_code)
     echo "exit code: $code"
     [ "$code" = 0 ]
+    ;;
+report)
+    # Ten samples from the running program; each shown mean must be the mean of the passes
+    # recovered since the last reset.
+    output=$(report --samples 10 --csv e2e/report.csv)
+    code=$?
+    echo "$output"
+    [ "$code" = 0 ] || { echo "exit code $code"; exit 1; }
+    [ "$(grep -c '^sample ' <<<"$output")" = 10 ] || { echo "not 10 samples"; exit 1; }
+    [ "$(wc -l <"$state/report.csv")" = 11 ] || { echo "CSV is not a header and 10 rows"; exit 1; }
+    grep -q '^reset: the readout shows 0.000000$' <<<"$output" || { echo "no zero seen"; exit 1; }
+    awk '/^sample / {
+            duration = $3; pass = $6; mean = $NF; sub(/\)/, "", mean)
+            if (pass == 1) sum = 0
+            sum += duration
+            if ((sum / pass - mean) > 1e-5 || (mean - sum / pass) > 1e-5) { print "mismatch: " $0; bad = 1 }
+            if (duration <= 0 || duration > 1000) { print "implausible: " $0; bad = 1 }
+         }
+         END { exit bad }' <<<"$output"
+    ;;
+report-closed)
+    source "$state/session.env"
+    zolvik_alive || start_zolvik
+    rm -f "$state/closed.code" "$state/closed.out" "$state/closed.csv"
+    (report --samples 1000 --csv e2e/closed.csv >"$state/closed.out"; echo $? >"$state/closed.code") &
+    sleep 3
+    probe close
+    for i in $(seq 100); do [ -s "$state/closed.code" ] && break; sleep 0.1; done
+    cat "$state/closed.out"
+    rows=$(($(wc -l <"$state/closed.csv") - 1))
+    echo "exit code $(cat "$state/closed.code"), $rows rows kept"
+    [ "$(cat "$state/closed.code")" = 3 ] && [ "$rows" -ge 2 ] &&
+        grep -q 'the Zolvik window closed during the run' "$state/closed.out" &&
+        grep -q "^single-pass durations: $rows samples" "$state/closed.out"
+    ;;
+report-no-window)
+    source "$state/session.env"
+    output=$(report --samples 3)
+    code=$?
+    echo "$output (exit code $code)"
+    [ "$code" = 2 ] && grep -q 'no Zolvik window is open' <<<"$output"
+    ;;
+report-undecodable)
+    source "$state/session.env"
+    (cd "$build" && "$ZOLVIK_WINE" zolvik_probe.exe impostor </dev/null >/dev/null 2>&1) &
+    impostor=$!
+    sleep 1.5
+    output=$(report --samples 3)
+    code=$?
+    kill "$impostor" 2>/dev/null
+    echo "$output (exit code $code)"
+    [ "$code" = 4 ] && grep -q 'cannot be decoded' <<<"$output"
+    ;;
+report-compare)
+    source "$state/session.env"
+    output=$(report --compare e2e/report.csv e2e/closed.csv)
+    code=$?
+    echo "$output"
+    [ "$code" = 0 ] && grep -q '^median ratio B/A: [0-9.]*$' <<<"$output" || exit 1
+    printf 'index,seconds,duration_ms\n1,0.5,4.0\n2,x,5\n' >"$state/malformed.csv"
+    output=$(report --compare e2e/report.csv e2e/malformed.csv)
+    code=$?
+    echo "$output (exit code $code)"
+    [ "$code" = 5 ] && grep -q 'malformed.csv:3: malformed row' <<<"$output" || exit 1
+    output=$(report --compare e2e/report.csv e2e/absent.csv)
+    code=$?
+    echo "$output (exit code $code)"
+    [ "$code" = 5 ] && grep -q 'absent.csv: cannot open' <<<"$output"
     ;;
 cleanup)
     [ -f "$state/session.env" ] && source "$state/session.env"

@@ -467,6 +467,49 @@ bool CheckResources(const wchar_t* exe)
     return true;
 }
 
+// A window that looks like Zolvik to a finder (same class, a button 1) but shows no readout.
+LRESULT CALLBACK ImpostorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC surface = BeginPaint(window, &paint);
+        for (int x = 200; x < 400; x += 6) {
+            const RECT stripe = {x, 4, x + 3, 24};
+            FillRect(surface, &stripe, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunImpostor()
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = ImpostorProc;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+    HWND window = CreateWindowExW(0, kClassName, L"impostor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                  10, 700, 300, nullptr, nullptr, nullptr, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"Reset statistics", WS_CHILD | WS_VISIBLE, 450, 6, 120, 26,
+                    window, reinterpret_cast<HMENU>(1), nullptr, nullptr);
+    SetTimer(window, 1, 30000, nullptr); // never outlives a forgotten test
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER) {
+            DestroyWindow(window);
+        }
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -476,6 +519,9 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     const std::wstring check = argv[1];
+    if (check == L"impostor") {
+        return RunImpostor();
+    }
     if (check == L"resources") {
         CheckResources(argc > 2 ? argv[2] : L"Zolvik.exe");
     } else {
