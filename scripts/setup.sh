@@ -1,5 +1,6 @@
 # Sourced by the other scripts: installs with apt-get whatever this Debian machine lacks.
 zolvik_packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-format
+                 clang libclang-rt-14-dev
                  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                  wine64 xvfb xdotool imagemagick)
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native tests on the portable layer (under ASan
-# and UBSan), the Windows executable's checks and its end-to-end tests on Wine, and the
-# layer benchmark, which prints its figure.
+# Builds everything and runs every test: the layer benchmark (it prints its figure), a short
+# libFuzzer run over message sequences, the native tests on the portable layer (under ASan
+# and UBSan), and the Windows executable's checks with its end-to-end tests and a short soak
+# on Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -10,5 +11,6 @@ zolvik_setup
 cmake --preset native-release >/dev/null
 cmake --build --preset native-release
 build/native-release/benchmarks/layer_vs_bare --benchmark_min_time=0.3
+cmake --workflow --preset fuzz
 cmake --workflow --preset native
 cmake --workflow --preset windows-release

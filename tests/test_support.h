@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bench/bench.h"
+#include "program_state.h"
 #include "shell/shell.h"
 #include "winport_control.h"
 
@@ -14,16 +15,7 @@
 class ZolvikTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        winport::Reset();
-        timingHistory.Clear();
-        drawRect = RECT{4, 84, 904, 684};
-        windowGeometry = WindowGeometry{{0, 0, 908, 688}, 0, 0, {0, 0, 908, 688}};
-        mainWindow = nullptr;
-        resizeAllowed = false;
-        savedFocus = nullptr;
-    }
+    void SetUp() override { ResetProgram(); }
     void TearDown() override { winport::Reset(); }
 };
 

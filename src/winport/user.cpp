@@ -46,6 +46,7 @@ bool quitPosted = false;
 int quitCode = 0;
 bool scriptRanOut = false;
 int cursorObject;
+std::function<void(HWND, UINT, WPARAM, LPARAM)> deliveryObserver;
 
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -398,6 +399,7 @@ void Reset()
     quitPosted = false;
     quitCode = 0;
     scriptRanOut = false;
+    deliveryObserver = nullptr;
     ResetDrawing();
 }
 
@@ -423,7 +425,18 @@ bool ScriptRanOut()
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return IsLive(window) ? window->procedure(window, message, wParam, lParam) : 0;
+    if (!IsLive(window)) {
+        return 0;
+    }
+    if (deliveryObserver) {
+        deliveryObserver(window, message, wParam, lParam);
+    }
+    return window->procedure(window, message, wParam, lParam);
+}
+
+void OnDeliver(std::function<void(HWND, UINT, WPARAM, LPARAM)> observer)
+{
+    deliveryObserver = std::move(observer);
 }
 
 void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -56,6 +56,8 @@ void Deactivate(HWND window);
 void ResizeByUser(HWND window, int width, int height); // outer size, through the min/max pin
 void Invalidate(HWND window);
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Called with every message just before a window procedure receives it.
+void OnDeliver(std::function<void(HWND, UINT, WPARAM, LPARAM)> observer);
 void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // --- Inspection -------------------------------------------------------------------------
