@@ -28,7 +28,7 @@ zolvik_alive() {
 # Starts Zolvik detached from this test's output; a waiter records its exit code.
 start_zolvik() {
     rm -f "$state/zolvik.pid" "$state/zolvik.exit"
-    setsid bash -c 'cd "$1" && "$2" Zolvik.exe & echo $! >"$3"; wait $!; echo $? >"$4"' \
+    setsid bash -c 'cd "$1" || exit; "$2" Zolvik.exe & echo $! >"$3"; wait $!; echo $? >"$4"' \
         _ "$build" "$ZOLVIK_WINE" "$state/zolvik.pid" "$state/zolvik.exit" \
         </dev/null >"$state/zolvik.log" 2>&1 &
     probe wait
@@ -43,9 +43,11 @@ wait_exit_code() {
     echo "timeout"
 }
 
-case "$command" in
-report*) source "$state/session.env" ;;
-esac
+# Every step but the first works in the session that setup started.
+if [ "$command" != setup ]; then
+    [ -f "$state/session.env" ] || { echo "no e2e session: run setup first" >&2; exit 1; }
+    source "$state/session.env"
+fi
 
 case "$command" in
 setup)
@@ -61,11 +63,9 @@ ENV
     start_zolvik
     ;;
 check)
-    source "$state/session.env"
     probe "$3" 'Zolvik.exe'
     ;;
 exit-by)
-    source "$state/session.env"
     zolvik_alive || start_zolvik
     case "$3" in
     escape) probe escape ;;
@@ -82,6 +82,22 @@ exit-by)
     code=$(wait_exit_code)
     echo "exit code: $code"
     [ "$code" = 0 ]
+    ;;
+soak)
+    # Repaint requests from the probe on top of the timer, a reset every 300 passes; the
+    # program's resources read before and after. ZOLVIK_SOAK_PASSES=10000 for the long soak.
+    passes=${ZOLVIK_SOAK_PASSES:-2000}
+    pid=$(cat "$state/zolvik.pid")
+    linux_figures() {
+        echo "$(awk '/^RssAnon/ {print $2}' "/proc/$pid/status") $(ls "/proc/$pid/fd" | wc -l) $(awk '/^Threads/ {print $2}' "/proc/$pid/status")"
+    }
+    probe soak 300 >/dev/null || exit 1 # warm-up
+    read -r anon_start fds_start threads_start <<<"$(linux_figures)"
+    probe soak "$passes" || exit 1
+    read -r anon_end fds_end threads_end <<<"$(linux_figures)"
+    echo "process (Linux side): private anonymous memory ${anon_start} kB -> ${anon_end} kB, file descriptors $fds_start -> $fds_end, threads $threads_start -> $threads_end"
+    [ "$fds_end" -le "$fds_start" ] && [ "$threads_end" -le "$threads_start" ] &&
+        [ "$anon_end" -le "$anon_start" ]
     ;;
 report)
     # Ten samples from the running program; each shown mean must be the mean of the passes
@@ -103,7 +119,6 @@ report)
          END { exit bad }' <<<"$output"
     ;;
 report-closed)
-    source "$state/session.env"
     zolvik_alive || start_zolvik
     rm -f "$state/closed.code" "$state/closed.out" "$state/closed.csv"
     (report --samples 1000 --csv e2e/closed.csv >"$state/closed.out"; echo $? >"$state/closed.code") &
@@ -118,14 +133,12 @@ report-closed)
         grep -q "^single-pass durations: $rows samples" "$state/closed.out"
     ;;
 report-no-window)
-    source "$state/session.env"
     output=$(report --samples 3)
     code=$?
     echo "$output (exit code $code)"
     [ "$code" = 2 ] && grep -q 'no Zolvik window is open' <<<"$output"
     ;;
 report-undecodable)
-    source "$state/session.env"
     (cd "$build" && "$ZOLVIK_WINE" zolvik_probe.exe impostor </dev/null >/dev/null 2>&1) &
     impostor=$!
     sleep 1.5
@@ -136,7 +149,6 @@ report-undecodable)
     [ "$code" = 4 ] && grep -q 'cannot be decoded' <<<"$output"
     ;;
 report-compare)
-    source "$state/session.env"
     output=$(report --compare e2e/report.csv e2e/closed.csv)
     code=$?
     echo "$output"
@@ -152,7 +164,6 @@ report-compare)
     [ "$code" = 5 ] && grep -q 'absent.csv: cannot open' <<<"$output"
     ;;
 cleanup)
-    [ -f "$state/session.env" ] && source "$state/session.env"
     zolvik_alive && kill "$(cat "$state/zolvik.pid")"
     zolvik_stop_wine
     rm -f "$state/session.env"

@@ -4,6 +4,8 @@
 // every assertion held.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -467,6 +469,68 @@ bool CheckResources(const wchar_t* exe)
     return true;
 }
 
+struct ProcessFigures {
+    DWORD gdiObjects;
+    DWORD userObjects;
+    DWORD handles;
+    SIZE_T privateBytes;
+    SIZE_T workingSet;
+};
+
+ProcessFigures FiguresOf(HANDLE process)
+{
+    ProcessFigures figures = {};
+    figures.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+    figures.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+    GetProcessHandleCount(process, &figures.handles);
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof(memory))) {
+        figures.privateBytes = memory.PrivateUsage;
+        figures.workingSet = memory.WorkingSetSize;
+    }
+    return figures;
+}
+
+void ExpectNoGrowth(const char* name, unsigned long long start, unsigned long long end)
+{
+    std::printf("  %-14s %12llu -> %12llu%s\n", name, start, end,
+                start == 0 && end == 0 ? "   (not reported by this platform)" : "");
+    Expect(end <= start, name, static_cast<long long>(end), static_cast<long long>(start));
+}
+
+// Runs `passes` repaints, each a synchronous repaint request, with a reset every 300, and
+// checks that none of the program's object counts or private bytes grew meanwhile.
+void CheckSoak(HWND main, int passes)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(main, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    Expect(process != nullptr, "process opened");
+    const ProcessFigures start = FiguresOf(process);
+    const ULONGLONG began = GetTickCount64();
+    for (int pass = 1; pass <= passes && IsWindow(main); ++pass) {
+        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        if (pass % 300 == 0) {
+            SendMessageW(GetDlgItem(main, 1), BM_CLICK, 0, 0);
+        }
+    }
+    const double seconds = static_cast<double>(GetTickCount64() - began) / 1000.0;
+    const ProcessFigures end = FiguresOf(process);
+    Expect(IsWindow(main) != FALSE, "the window survived the soak");
+    std::printf("  %d repaint passes in %.1f s: %.0f passes per second (plus the timer's)\n",
+                passes, seconds, seconds > 0 ? passes / seconds : 0.0);
+    ExpectNoGrowth("GDI objects", start.gdiObjects, end.gdiObjects);
+    ExpectNoGrowth("USER objects", start.userObjects, end.userObjects);
+    ExpectNoGrowth("handles", start.handles, end.handles);
+    ExpectNoGrowth("private bytes", start.privateBytes, end.privateBytes);
+    std::printf("  %-14s %12llu -> %12llu (reported, not checked)\n", "working set",
+                static_cast<unsigned long long>(start.workingSet),
+                static_cast<unsigned long long>(end.workingSet));
+    CloseHandle(process);
+}
+
 // A window that looks like Zolvik to a finder (same class, a button 1) but shows no readout.
 LRESULT CALLBACK ImpostorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -546,6 +610,8 @@ int wmain(int argc, wchar_t** argv)
             CheckResizing(main);
         } else if (check == L"tab") {
             CheckTab(main);
+        } else if (check == L"soak") {
+            CheckSoak(main, argc > 2 ? _wtoi(argv[2]) : 2000);
         } else if (check == L"escape") {
             PressEscape(main);
         } else if (check == L"close") {
