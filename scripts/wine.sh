@@ -42,11 +42,12 @@ zolvik_claim_prefix() {
     return 1
 }
 
-# Starts Xvfb on a free display number; sets DISPLAY and ZOLVIK_XVFB_PID.
+# Starts Xvfb on a free display number, with a screen of $2 (default 1600x1200); sets
+# DISPLAY and ZOLVIK_XVFB_PID.
 zolvik_start_xvfb() {
-    local display_file=$1
+    local display_file=$1 screen=${2:-1600x1200}
     : >"$display_file"
-    Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$display_file" \
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$display_file" \
         </dev/null >/dev/null 2>&1 &
     ZOLVIK_XVFB_PID=$!
     local i

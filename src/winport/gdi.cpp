@@ -3,6 +3,7 @@
 #include "winport_internal.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,6 +20,7 @@ long long counterFrequency = 10000000;
 long long counterValue = 0;
 long long counterStep = 0;
 long long counterReadings = 0;
+bool steadyCounter = false;
 int openSurfaces = 0;
 
 // A stand-in for the DC_PEN stock object: only its identity matters.
@@ -215,8 +217,8 @@ void DrawText(HWND window, int x, int y, const wchar_t* text, int length, COLORR
 void ResizePixels(HWND window)
 {
     const RECT client = ClientRectOf(window);
-    const int width = std::min<int>(client.right, kScreenWidth * 2);
-    const int height = std::min<int>(client.bottom, kScreenHeight * 2);
+    const int width = std::min<int>(client.right, screenWidth * 2);
+    const int height = std::min<int>(client.bottom, screenHeight * 2);
     std::vector<COLORREF> pixels(static_cast<size_t>(width) * height, 0x000000);
     // What was on screen stays where it was, as on a real display.
     for (int y = 0; y < std::min(height, window->pixelHeight); ++y) {
@@ -246,7 +248,13 @@ void ResetDrawing()
     counterValue = 0;
     counterStep = 0;
     counterReadings = 0;
+    steadyCounter = false;
     openSurfaces = 0;
+}
+
+void UseSteadyClockCounter(bool on)
+{
+    steadyCounter = on;
 }
 
 void EnableTrace(bool on)
@@ -474,13 +482,19 @@ DWORD WINAPI GetSysColor(int index)
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency)
 {
     Record("QueryPerformanceFrequency", {counterFrequency});
-    frequency->QuadPart = counterFrequency;
+    frequency->QuadPart = steadyCounter ? 1000000000 : counterFrequency;
     return TRUE;
 }
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count)
 {
     Record("QueryPerformanceCounter", {counterValue});
+    if (steadyCounter) {
+        count->QuadPart = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count();
+        return TRUE;
+    }
     count->QuadPart = counterValue;
     counterValue += counterStep;
     ++counterReadings;

@@ -7,6 +7,10 @@
 
 namespace winport
 {
+
+int screenWidth = 1920;
+int screenHeight = 1080;
+
 namespace
 {
 
@@ -97,10 +101,10 @@ void MarkInvalid(HWND window)
 MINMAXINFO QueryMinMax(HWND window)
 {
     MINMAXINFO info = {};
-    info.ptMaxSize = POINT{kScreenWidth + 2 * kFrame, kScreenHeight + 2 * kFrame};
+    info.ptMaxSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame};
     info.ptMaxPosition = POINT{-kFrame, -kFrame};
     info.ptMinTrackSize = POINT{136, 39};
-    info.ptMaxTrackSize = POINT{kScreenWidth + 2 * kFrame, kScreenHeight + kCaptionFrame + kFrame};
+    info.ptMaxTrackSize = POINT{screenWidth + 2 * kFrame, screenHeight + kCaptionFrame + kFrame};
     Send(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     return info;
 }
@@ -400,7 +404,15 @@ void Reset()
     quitCode = 0;
     scriptRanOut = false;
     deliveryObserver = nullptr;
+    screenWidth = 1920;
+    screenHeight = 1080;
     ResetDrawing();
+}
+
+void SetScreenSize(int width, int height)
+{
+    screenWidth = width;
+    screenHeight = height;
 }
 
 void AdvanceClock(unsigned milliseconds)

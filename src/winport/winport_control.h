@@ -37,9 +37,15 @@ void SetPerformanceFrequency(long long countsPerSecond);
 // The counter reads `value` next and advances by `stepPerReading` after every reading.
 void SetPerformanceCounter(long long value, long long stepPerReading);
 long long PerformanceCounterReadings();
+// The counter reads the host's steady clock in nanoseconds (frequency 1,000,000,000), so that
+// the program's own figure measures the layer's real drawing time.
+void UseSteadyClockCounter(bool on);
 // Advances the millisecond clock that drives timers.
 void AdvanceClock(unsigned milliseconds);
 unsigned long long Now();
+
+// The screen limits how large a window can be made (default 1920 x 1080).
+void SetScreenSize(int width, int height);
 
 // --- Driving a message loop -------------------------------------------------------------
 // GetMessageW runs the next step whenever it has nothing to deliver. When no step is left it

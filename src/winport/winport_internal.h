@@ -47,8 +47,8 @@ struct HWND__ {
 namespace winport
 {
 
-constexpr int kScreenWidth = 1920;
-constexpr int kScreenHeight = 1080;
+extern int screenWidth;
+extern int screenHeight;
 
 struct Fault {
     int skip = 0;

@@ -366,6 +366,22 @@ void CheckResizing(HWND main)
 }
 
 // Tab from wherever the focus is: onto a control, then to the other one, then back.
+// Allows resizing and gives the window a client area with a drawing rectangle of the size.
+void SetDrawingArea(HWND main, int width, int height)
+{
+    HWND box = GetDlgItem(main, 10);
+    if (SendMessageW(box, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        SendMessageW(box, BM_CLICK, 0, 0);
+    }
+    RECT outer = {0, 0, width + 8, height + 88};
+    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
+    SetOuterSize(main, outer.right - outer.left, outer.bottom - outer.top);
+    RECT client;
+    GetClientRect(main, &client);
+    ExpectEqual(client.right, width + 8, "client width for the drawing area");
+    ExpectEqual(client.bottom, height + 88, "client height for the drawing area");
+}
+
 void CheckTab(HWND main)
 {
     HWND reset = GetDlgItem(main, 1);
@@ -610,6 +626,8 @@ int wmain(int argc, wchar_t** argv)
             CheckResizing(main);
         } else if (check == L"tab") {
             CheckTab(main);
+        } else if (check == L"area" && argc > 3) {
+            SetDrawingArea(main, _wtoi(argv[2]), _wtoi(argv[3]));
         } else if (check == L"soak") {
             CheckSoak(main, argc > 2 ? _wtoi(argv[2]) : 2000);
         } else if (check == L"escape") {
