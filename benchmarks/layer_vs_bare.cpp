@@ -2,6 +2,7 @@
 // into a plain buffer: the reference for a CPU-only drawing path, and the reason the native
 // tests stay fast. Prints the ratio of the two mean times at the end.
 #include "bench/bench.h"
+#include "program_state.h"
 #include "winport_control.h"
 
 #include <benchmark/benchmark.h>
@@ -17,24 +18,10 @@ namespace
 constexpr int kClientWidth = 908;
 constexpr int kClientHeight = 688;
 
-HWND MakeWindow()
-{
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.lpszClassName = L"BenchSurface";
-    RegisterClassExW(&windowClass);
-    RECT outer = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
-    return CreateWindowExW(0, L"BenchSurface", L"", WS_OVERLAPPEDWINDOW, 0, 0,
-                           outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                           nullptr, nullptr);
-}
-
 void LayerPass(benchmark::State& state)
 {
     winport::Reset();
-    HWND window = MakeWindow();
+    HWND window = MakeSurfaceWindow(kClientWidth, kClientHeight);
     for (auto _ : state) {
         RunLinePass(window);
     }

@@ -18,14 +18,8 @@ cmake --build --preset windows-release >/dev/null
 build/native-release/benchmarks/area_cost
 
 source scripts/wine.sh
-zolvik_pid=""
-finish() {
-    [ -n "$zolvik_pid" ] && kill "$zolvik_pid" 2>/dev/null
-    zolvik_stop_wine
-}
-trap finish EXIT
 mkdir -p build/run
-zolvik_claim_prefix "$root/build/wine"
+zolvik_session "$root/build/wine"
 zolvik_start_xvfb "$root/build/run/display" 2560x1600
 zolvik_start_wine
 cd build/windows-release

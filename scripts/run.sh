@@ -23,13 +23,7 @@ screenshot=$(realpath -m "${1:-build/run/screenshot.png}")
 mkdir -p build/run "$(dirname "$screenshot")"
 
 source scripts/wine.sh
-zolvik_pid=""
-finish() {
-    [ -n "$zolvik_pid" ] && kill "$zolvik_pid" 2>/dev/null
-    zolvik_stop_wine
-}
-trap finish EXIT
-zolvik_claim_prefix "$root/build/wine"
+zolvik_session "$root/build/wine"
 
 if [ -n "${DISPLAY:-}" ]; then
     zolvik_start_wine

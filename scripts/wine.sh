@@ -87,3 +87,16 @@ zolvik_wait_gone() {
     done
     return 1
 }
+
+# For a script that runs Zolvik itself: claims a prefix under $1 and, when the script exits,
+# ends the Zolvik whose id it left in zolvik_pid and everything this session started.
+zolvik_session() {
+    zolvik_pid=""
+    trap zolvik_end_session EXIT
+    zolvik_claim_prefix "$1"
+}
+
+zolvik_end_session() {
+    [ -n "${zolvik_pid:-}" ] && kill "$zolvik_pid" 2>/dev/null
+    zolvik_stop_wine
+}

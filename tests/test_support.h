@@ -19,9 +19,6 @@ class ZolvikTest : public ::testing::Test
     void TearDown() override { winport::Reset(); }
 };
 
-// A plain top-level window with the given client size to draw on.
-HWND MakeSurfaceWindow(int clientWidth, int clientHeight);
-
 // The calls of the trace with this name, in order.
 std::vector<winport::Call> CallsNamed(const char* name);
 

@@ -1,5 +1,7 @@
 #include "readout.h"
 
+#include "screen_pixels.h"
+
 #include <cwchar>
 #include <vector>
 
@@ -10,70 +12,6 @@ constexpr int kValueX = 200;
 constexpr int kValueY = 4;
 const wchar_t kValueChars[] = L"0123456789.";
 const wchar_t kUnitText[] = L" msec    ";
-
-// A block of pixels as 0x00RRGGBB values, top row first.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned> data;
-    unsigned At(int x, int y) const
-    {
-        return data[static_cast<size_t>(y) * static_cast<size_t>(width) + x];
-    }
-};
-
-Pixels CopyFrom(HDC source, int x, int y, int width, int height)
-{
-    Pixels pixels;
-    pixels.width = width;
-    pixels.height = height;
-    pixels.data.resize(static_cast<size_t>(width) * height);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) {
-        DeleteDC(memory);
-        pixels.width = pixels.height = 0;
-        pixels.data.clear();
-        return pixels;
-    }
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-    GdiFlush();
-    const unsigned* raw = static_cast<const unsigned*>(bits);
-    for (size_t i = 0; i < pixels.data.size(); ++i) {
-        pixels.data[i] = raw[i] & 0xFFFFFF;
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return pixels;
-}
-
-Pixels Render(const std::wstring& text)
-{
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    SIZE size = {0, 0};
-    GetTextExtentPoint32W(memory, text.c_str(), static_cast<int>(text.size()), &size);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SetBkColor(memory, GetSysColor(COLOR_BTNFACE));
-    TextOutW(memory, 0, 0, text.c_str(), static_cast<int>(text.size()));
-    Pixels pixels = CopyFrom(memory, 0, 0, size.cx, size.cy);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
 
 bool Matches(const Pixels& screen, int x, const Pixels& glyph)
 {
@@ -101,9 +39,9 @@ const Glyphs& TheGlyphs()
     static bool rendered = false;
     if (!rendered) {
         for (size_t i = 0; i + 1 < sizeof(kValueChars) / sizeof(wchar_t); ++i) {
-            glyphs.value[i] = Render(std::wstring(1, kValueChars[i]));
+            glyphs.value[i] = RenderText(std::wstring(1, kValueChars[i]));
         }
-        glyphs.unit = Render(L" msec");
+        glyphs.unit = RenderText(L" msec");
         rendered = true;
     }
     return glyphs;
@@ -147,12 +85,8 @@ bool ReadShownMean(HWND window, double& mean, std::wstring& text)
     if (!GetClientRect(window, &client) || client.right <= kValueX) {
         return false;
     }
-    POINT origin = {kValueX, kValueY};
-    ClientToScreen(window, &origin);
-    const int height = TheGlyphs().unit.height;
-    HDC screenDc = GetDC(nullptr);
-    const Pixels screen = CopyFrom(screenDc, origin.x, origin.y, client.right - kValueX, height);
-    ReleaseDC(nullptr, screenDc);
+    const Pixels screen =
+        CaptureClient(window, kValueX, kValueY, client.right - kValueX, TheGlyphs().unit.height);
 
     text.clear();
     if (!DecodeFrom(screen, 0, text) || !WellFormed(text)) {
@@ -160,7 +94,7 @@ bool ReadShownMean(HWND window, double& mean, std::wstring& text)
     }
     // Glyphs drawn one by one could in principle differ from the string drawn at once; the
     // whole readout must match too.
-    if (!Matches(screen, 0, Render(text + kUnitText))) {
+    if (!Matches(screen, 0, RenderText(text + kUnitText))) {
         return false;
     }
     mean = std::wcstod(text.c_str(), nullptr);

@@ -6,6 +6,8 @@
 
 #include <psapi.h>
 
+#include "screen_pixels.h"
+
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -64,83 +66,9 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
-// A block of pixels as 0x00RRGGBB values, top row first.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned> data;
-    unsigned At(int x, int y) const
-    {
-        return data[static_cast<size_t>(y) * static_cast<size_t>(width) + x];
-    }
-};
-
-// Copies from a device context into a fresh 32-bit top-down DIB.
-Pixels CopyFrom(HDC source, int x, int y, int width, int height)
-{
-    Pixels pixels;
-    pixels.width = width;
-    pixels.height = height;
-    pixels.data.resize(static_cast<size_t>(width) * height);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-    GdiFlush();
-    const unsigned* raw = static_cast<const unsigned*>(bits);
-    for (size_t i = 0; i < pixels.data.size(); ++i) {
-        pixels.data[i] = raw[i] & 0xFFFFFF;
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return pixels;
-}
-
-// The client area as it is on the screen now. Drawing reaches the screen when the program's
-// thread goes idle, so callers wait a little after an action before capturing.
-Pixels CaptureClient(HWND window)
-{
-    RECT client;
-    GetClientRect(window, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
-    HDC screen = GetDC(nullptr);
-    Pixels pixels = CopyFrom(screen, origin.x, origin.y, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 unsigned Rgb(COLORREF colour)
 {
     return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-}
-
-// The text as a new device context draws it with its default font, on button face.
-Pixels RenderText(const std::wstring& text)
-{
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    SIZE size;
-    GetTextExtentPoint32W(memory, text.c_str(), static_cast<int>(text.size()), &size);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SetBkColor(memory, GetSysColor(COLOR_BTNFACE));
-    TextOutW(memory, 0, 0, text.c_str(), static_cast<int>(text.size()));
-    Pixels pixels = CopyFrom(memory, 0, 0, size.cx, size.cy);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
 }
 
 // Counts the pixels of `text` rendered here that differ from the screen at (x, y).

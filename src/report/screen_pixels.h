@@ -1,0 +1,28 @@
+// Pixels read from the screen, and text rendered the way Zolvik draws its readout: what both
+// zolvik-report and the end-to-end probe compare.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// A block of pixels as 0x00RRGGBB values, top row first.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned> data;
+    unsigned At(int x, int y) const
+    {
+        return data[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x];
+    }
+};
+
+// A rectangle of the window's client area as it is on the screen now. Drawing reaches the
+// screen when the program's thread goes idle, so callers wait a little after an action.
+Pixels CaptureClient(HWND window, int x, int y, int width, int height);
+Pixels CaptureClient(HWND window);
+
+// The text as a new device context draws it with its default font on the button face.
+Pixels RenderText(const std::wstring& text);
