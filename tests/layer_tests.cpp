@@ -14,7 +14,7 @@ std::vector<POINT> LinePixels(int x0, int y0, int x1, int y1)
     HWND window = MakeSurfaceWindow(40, 40);
     HDC surface = GetDC(window);
     const RECT all = {0, 0, 40, 40};
-    FillRect(surface, &all, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    FillRect(surface, &all, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     SelectObject(surface, GetStockObject(DC_PEN));
     SetDCPenColor(surface, kInk);
     MoveToEx(surface, x0, y0, nullptr);
@@ -69,8 +69,8 @@ TEST_F(LayerTest, FillRectFillsHalfOpenAreasAndNothingWhenEmptyOrInverted)
     const RECT inverted = {10, 10, 2, 2};
     const RECT empty = {5, 5, 5, 9};
     const RECT area = {2, 3, 6, 8};
-    FillRect(surface, &inverted, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    FillRect(surface, &empty, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    FillRect(surface, &inverted, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
+    FillRect(surface, &empty, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     int white = 0;
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 20; ++x) {
@@ -78,7 +78,7 @@ TEST_F(LayerTest, FillRectFillsHalfOpenAreasAndNothingWhenEmptyOrInverted)
         }
     }
     EXPECT_EQ(white, 0);
-    FillRect(surface, &area, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    FillRect(surface, &area, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     EXPECT_EQ(winport::Pixel(window, 2, 3), 0xF0F0F0u);
     EXPECT_EQ(winport::Pixel(window, 5, 7), 0xF0F0F0u);
     EXPECT_NE(winport::Pixel(window, 6, 7), 0xF0F0F0u);

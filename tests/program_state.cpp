@@ -20,7 +20,7 @@ HWND MakeSurfaceWindow(int clientWidth, int clientHeight)
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = L"TestSurface";
     RegisterClassExW(&windowClass);
     RECT outer = {0, 0, clientWidth, clientHeight};

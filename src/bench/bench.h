@@ -26,6 +26,12 @@ extern TimingHistory timingHistory;
 // and bottom edges; left and top stay at 4 and 84.
 extern RECT drawRect;
 
+// The platform's fill for a system colour: the colour's index plus one, as a brush handle.
+inline HBRUSH SystemColourFill(int colourIndex)
+{
+    return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(colourIndex + 1));
+}
+
 void DrawTimingReadout(HDC surface);
 void ResetStatistics(HWND window);
 void RunLinePass(HWND window);

@@ -18,7 +18,7 @@ void RunLinePass(HWND window)
         return;
     }
     SelectObject(surface, GetStockObject(DC_PEN));
-    FillRect(surface, &drawRect, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    FillRect(surface, &drawRect, SystemColourFill(COLOR_WINDOW));
     const RECT area = drawRect;
 
     // Only the pen colours, moves and lines lie between the two counter readings. Nothing

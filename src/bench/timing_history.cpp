@@ -69,7 +69,7 @@ void ResetStatistics(HWND window)
     if (!surface) {
         return;
     }
-    FillRect(surface, &kReadoutArea, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    FillRect(surface, &kReadoutArea, SystemColourFill(COLOR_BTNFACE));
     DrawTimingReadout(surface);
     ReleaseDC(window, surface);
 }

@@ -1,5 +1,7 @@
 #include "shell.h"
 
+#include "../bench/bench.h"
+
 namespace
 {
 
@@ -18,7 +20,7 @@ void RegisterMainClass(HINSTANCE instance)
     windowClass.lpfnWndProc = MainWndProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hbrBackground = SystemColourFill(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
     // A failed registration shows up as a failed creation of the main window.
     RegisterClassExW(&windowClass);

@@ -621,7 +621,7 @@ HWND WINAPI CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR text, DWORD style,
     if (SameName(L"BUTTON", className)) {
         window->className = L"Button";
         window->procedure = ButtonProc;
-        window->background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        window->background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     } else {
         for (const WindowClass& known : classes) {
             if (SameName(known.name, className)) {

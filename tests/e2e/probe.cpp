@@ -500,13 +500,13 @@ int RunImpostor()
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = ImpostorProc;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kClassName;
     RegisterClassExW(&windowClass);
     HWND window = CreateWindowExW(0, kClassName, L"impostor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
                                   10, 700, 300, nullptr, nullptr, nullptr, nullptr);
     CreateWindowExW(0, L"BUTTON", L"Reset statistics", WS_CHILD | WS_VISIBLE, 450, 6, 120, 26,
-                    window, reinterpret_cast<HMENU>(1), nullptr, nullptr);
+                    window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(1)), nullptr, nullptr);
     SetTimer(window, 1, 30000, nullptr); // never outlives a forgotten test
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
