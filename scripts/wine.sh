@@ -16,14 +16,20 @@ unset zolvik_fd
 ZOLVIK_WINE=/usr/lib/wine/wine64
 ZOLVIK_WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko installers
+# No Mono or Gecko installers, and no menu entries or file associations in the home folder.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Takes the first prefix slot under $1 that no other run holds. A background process keeps
 # the slot's lock for as long as this run lasts; its id goes to ZOLVIK_HOLDER_PID.
 zolvik_claim_prefix() {
     local root=$1 slot claim
-    mkdir -p "$root"
+    mkdir -p "$root/tmp"
     export XDG_CACHE_HOME="$root/cache"
+    # The wineserver's socket directory goes to TMPDIR; keep it in the build tree unless the
+    # path would pass the length a Unix socket path may have.
+    if [ ${#root} -le 60 ]; then
+        export TMPDIR="$root/tmp"
+    fi
     for slot in 1 2 3 4 5 6 7 8; do
         claim="$root/prefix-$slot.claim.$$"
         rm -f "$claim"

@@ -1,6 +1,9 @@
 // The portable layer's own effects that the program's figures and pictures rest on.
 #include "test_support.h"
 
+#include <cstdio>
+#include <string>
+
 namespace
 {
 
@@ -141,6 +144,35 @@ TEST_F(LayerTest, CounterStepsPerReadingAndTimersFollowTheClock)
     }
     EXPECT_EQ(ticks, 2);
     EXPECT_TRUE(winport::ScriptRanOut());
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(LayerTest, FramebufferSavesAsAPortablePixmap)
+{
+    HWND window = MakeSurfaceWindow(200, 2);
+    HDC surface = GetDC(window);
+    const RECT pixel = {1, 0, 2, 1};
+    FillRect(surface, &pixel, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
+    ReleaseDC(window, surface);
+    const std::string path = ::testing::TempDir() + "winport_save.ppm";
+    ASSERT_TRUE(winport::SaveImage(window, path.c_str()));
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    char header[16] = {};
+    ASSERT_EQ(std::fread(header, 1, 13, file), 13u);
+    EXPECT_STREQ(header, "P6\n200 2\n255\n");
+    unsigned char rgb[200 * 2 * 3] = {};
+    EXPECT_EQ(std::fread(rgb, 1, sizeof rgb, file), sizeof rgb);
+    std::fclose(file);
+    std::remove(path.c_str());
+    EXPECT_EQ(rgb[0], 0);    // untouched
+    EXPECT_EQ(rgb[3], 0xFF); // the white pixel at (1, 0)
+    EXPECT_EQ(rgb[5], 0xFF);
+    EXPECT_FALSE(winport::SaveImage(nullptr, path.c_str()));
 }
 
 } // namespace

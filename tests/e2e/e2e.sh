@@ -56,7 +56,7 @@ setup)
     zolvik_start_xvfb "$state/display" || { zolvik_stop_wine; exit 1; }
     zolvik_start_wine
     cat >"$state/session.env" <<ENV
-export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' XDG_CACHE_HOME='$XDG_CACHE_HOME'
+export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' XDG_CACHE_HOME='$XDG_CACHE_HOME' TMPDIR='${TMPDIR:-/tmp}'
 ZOLVIK_XVFB_PID=$ZOLVIK_XVFB_PID ZOLVIK_HOLDER_PID=$ZOLVIK_HOLDER_PID
 ENV
     echo "display $DISPLAY, prefix $WINEPREFIX"
