@@ -9,6 +9,14 @@ HWND savedFocus = nullptr;
 namespace
 {
 
+// While the window is pinned a size change (minimizing, say) leaves the drawing area alone.
+void OnSize(HWND window)
+{
+    if (resizeAllowed) {
+        Relayout(window, false);
+    }
+}
+
 void OnActivate(WPARAM wParam)
 {
     // Zero as a whole means deactivation of a window that is not minimized; the focus is
@@ -46,6 +54,15 @@ void OnGetMinMaxInfo(LPARAM lParam)
     info->ptMaxSize = size;
     info->ptMinTrackSize = size;
     info->ptMaxTrackSize = size;
+}
+
+// Escape normally never gets here: the message loop catches it first. This covers a key
+// message that reaches the procedure directly.
+void OnKeyDown(HWND window, WPARAM key)
+{
+    if (key == VK_ESCAPE) {
+        DestroyWindow(window);
+    }
 }
 
 void OnAllowResizingToggled(HWND window)
@@ -87,9 +104,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
-        if (resizeAllowed) {
-            Relayout(window, false);
-        }
+        OnSize(window);
         return 0;
     case WM_ACTIVATE:
         OnActivate(wParam);
@@ -104,9 +119,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         OnGetMinMaxInfo(lParam);
         return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) {
-            DestroyWindow(window);
-        }
+        OnKeyDown(window, wParam);
         return 0;
     case WM_COMMAND:
         OnCommand(window, wParam);
