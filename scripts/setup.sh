@@ -2,7 +2,8 @@
 zolvik_packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-format
                  clang libclang-rt-14-dev
                  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                 wine64 xvfb xdotool imagemagick)
+                 wine64 xvfb xdotool imagemagick
+                 nlohmann-json3-dev libboost-math-dev python3-scipy)
 
 zolvik_setup() {
     local missing=()

@@ -1,11 +1,14 @@
-// zolvik-report's statistics, its recovery of single passes and its CSV files.
+// zolvik-report's results files, command line, pass judging and comparison output.
 #include "bench/bench.h"
 #include "report.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <cwchar>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -32,75 +35,180 @@ TEST(ReportStatistics, SummaryOfKnownData)
     EXPECT_EQ(Summarize({}).count, 0u);
 }
 
-// The shown means come from the program's own history and its six-decimal readout.
-TEST(ReportStatistics, RecoversEachPassFromTheShownMeansAcrossResets)
+// The sampler resets after every pass, so what it reads is the program's mean of one pass.
+TEST(ReportStatistics, AReadoutAfterOnePassIsThatPassToSixDecimals)
 {
-    const double passes[] = {3.1234, 5.0, 4.25, 8.0001, 1.5, 2.0, 9.75, 6.125, 7.0, 3.5, 0.0001};
     TimingHistory history;
-    double previous = 0;
-    int k = 0;
-    for (double pass : passes) {
+    for (double pass : {3.1234567, 5.0, 0.0001, 123.4567894}) {
+        history.Clear();
         history.Push(pass);
-        ++k;
         wchar_t shown[100];
         std::swprintf(shown, 100, L"%.6f", history.Average());
-        const double mean = std::wcstod(shown, nullptr);
-        // Each shown mean is rounded by at most half a millionth; the error grows with k.
-        EXPECT_NEAR(PassDuration(k, mean, previous), pass, (2 * k - 1) * 0.5e-6) << k;
-        previous = mean;
-        if (k == 8) {
-            history.Clear();
-            k = 0;
-            previous = 0;
-        }
+        EXPECT_NEAR(std::wcstod(shown, nullptr), pass, 0.5e-6) << pass;
     }
 }
 
-class ReportCsv : public ::testing::Test
+TEST(ReportPassCheck, OnlyALoneTimerPassIsKept)
+{
+    constexpr double kPeriod = 500;
+    // previous pass seen at 1000 (looked before at 990); reset; zero at 1460; value at 1512.
+    EXPECT_EQ(JudgePass({1000, 990, 1460, 1512}, kPeriod), PassCheck::Single);
+    EXPECT_EQ(JudgePass({-1, -1, 40, 60}, kPeriod), PassCheck::Single);
+    EXPECT_EQ(JudgePass({1000, 990, -1, 1512}, kPeriod), PassCheck::ZeroNotSeen);
+    // Looks 380 ms apart cannot hold two ticks; 400 ms (0.8 of a period: a late tick and the
+    // next one on time) might.
+    EXPECT_EQ(JudgePass({1000, 990, 1110, 1490}, kPeriod), PassCheck::Single);
+    EXPECT_EQ(JudgePass({1000, 990, 1100, 1500}, kPeriod), PassCheck::MayHoldTwo);
+    // A value 200 ms after the previous one came from a repaint, not the timer.
+    EXPECT_EQ(JudgePass({1000, 990, 1100, 1190}, kPeriod), PassCheck::TooSoon);
+    EXPECT_STRNE(DescribePassCheck(PassCheck::TooSoon), "");
+}
+
+std::vector<std::wstring> Words(std::initializer_list<const wchar_t*> words)
+{
+    return std::vector<std::wstring>(words.begin(), words.end());
+}
+
+TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions({}, options, error));
+    EXPECT_EQ(options.samples, 24);
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--samples", L"200", L"--csv", L"a.csv", L"--append"}),
+                             options, error));
+    EXPECT_EQ(options.samples, 200);
+    EXPECT_TRUE(options.append);
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--seconds", L"90.5"}), options, error));
+    EXPECT_EQ(options.seconds, 90.5);
+    EXPECT_EQ(options.samples, 0);
+
+    const struct {
+        std::vector<std::wstring> words;
+        const char* message;
+    } bad[] = {
+        {Words({L"--samples", L"0"}), "whole number from 1"},
+        {Words({L"--samples", L"-3"}), "whole number from 1"},
+        {Words({L"--samples", L"0.5"}), "whole number from 1"},
+        {Words({L"--samples", L"1e300"}), "whole number from 1"},
+        {Words({L"--samples", L"1000001"}), "whole number from 1"},
+        {Words({L"--samples", L"twelve"}), "whole number from 1"},
+        {Words({L"--seconds", L"0"}), "--seconds takes"},
+        {Words({L"--seconds", L"inf"}), "--seconds takes"},
+        {Words({L"--samples"}), "--samples needs a value"},
+        {Words({L"--bogus"}), "unknown argument \"--bogus\""},
+        {Words({L"--append"}), "--append adds a run to the file given with --csv"},
+        {Words({L"--json", L"x.json"}), "give it with --compare"},
+        {Words({L"--compare", L"a", L"b", L"--samples", L"3"}), "--compare reads files"},
+        {Words({L"--compare", L"a"}), "--compare needs two files"},
+    };
+    for (const auto& c : bad) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(c.words, options, error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--help"}), options, error));
+    EXPECT_TRUE(options.help);
+}
+
+class ReportFiles : public ::testing::Test
 {
   protected:
-    std::string Path(const char* name)
+    std::wstring Path(const std::wstring& name)
     {
-        std::string path = ::testing::TempDir() + "zolvik_" + std::to_string(getpid()) + "_" + name;
+        const std::string dir = ::testing::TempDir();
+        std::wstring path(dir.begin(), dir.end());
+        path += L"zolvik_" + std::to_wstring(getpid()) + L"_" + name;
         created.push_back(path);
         return path;
     }
-    std::string Write(const char* name, const char* content)
+    std::wstring Write(const std::wstring& name, const std::string& content)
     {
-        const std::string path = Path(name);
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        std::fputs(content, file);
-        std::fclose(file);
+        const std::wstring path = Path(name);
+        std::ofstream(Utf8(path), std::ios::binary) << content;
         return path;
+    }
+    static std::string Content(const std::wstring& path)
+    {
+        std::ifstream file(Utf8(path), std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
     }
     void TearDown() override
     {
-        for (const std::string& path : created) {
-            std::remove(path.c_str());
+        for (const std::wstring& path : created) {
+            std::remove(Utf8(path).c_str());
         }
     }
-    std::vector<std::string> created;
+    std::vector<std::wstring> created;
 };
 
-TEST_F(ReportCsv, RowsWrittenAsTheyComeReadBack)
+TEST_F(ReportFiles, RunsAreWrittenAsTheyComeAndAppendedUnderTheNextNumber)
 {
-    const std::string path = Path("written.csv");
-    std::FILE* csv = OpenSamplesCsv(path);
-    ASSERT_NE(csv, nullptr);
-    ASSERT_TRUE(WriteSampleRow(csv, 1, 0.5, 4.25));
-    // The row is on disk before the file is closed: a run cut short keeps it.
-    std::vector<double> durations;
+    // A folder name in Cyrillic and CJK reaches the file system as it is.
+    const std::wstring path = Path(L"\u041e\u0442\u0447\u0451\u0442 \u6d4b\u8bd5.csv");
+    CsvSink sink;
     std::string error;
-    ASSERT_TRUE(ReadSamplesCsv(path, durations, error)) << error;
-    EXPECT_EQ(durations, std::vector<double>{4.25});
-    ASSERT_TRUE(WriteSampleRow(csv, 2, 1.0, 12.125));
-    std::fclose(csv);
-    durations.clear();
-    ASSERT_TRUE(ReadSamplesCsv(path, durations, error)) << error;
-    EXPECT_EQ(durations, (std::vector<double>{4.25, 12.125}));
+    ASSERT_EQ(OpenCsvSink(path, false, sink, error), kExitOk) << error;
+    ASSERT_TRUE(WriteSampleRow(sink, {1, 0.5, 4.25}));
+    // The row is on disk before the file is closed: a run cut short keeps it.
+    EXPECT_EQ(Content(path), "run,index,seconds,duration_ms\n1,1,0.500,4.250000\n");
+    ASSERT_TRUE(WriteSampleRow(sink, {2, 1.0, 12.125}));
+    CloseCsvSink(sink);
+
+    ASSERT_EQ(OpenCsvSink(path, true, sink, error), kExitOk) << error;
+    EXPECT_EQ(sink.run, 2);
+    ASSERT_TRUE(WriteSampleRow(sink, {1, 0.25, 3.5}));
+    CloseCsvSink(sink);
+    std::vector<::Run> runs;
+    ASSERT_TRUE(ReadRunsCsv(path, runs, error)) << error;
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(Durations(runs[0]), (std::vector<double>{4.25, 12.125}));
+    EXPECT_EQ(runs[1].number, 2);
+    EXPECT_EQ(Durations(runs[1]), std::vector<double>{3.5});
+
+    // --append to a file that is not there yet starts it with run 1.
+    const std::wstring fresh = Path(L"fresh.csv");
+    ASSERT_EQ(OpenCsvSink(fresh, true, sink, error), kExitOk) << error;
+    EXPECT_EQ(sink.run, 1);
+    CloseCsvSink(sink);
 }
 
-TEST_F(ReportCsv, BadFilesAreRefusedWithTheirNameAndLine)
+TEST_F(ReportFiles, AResultsFileIsNeverOverwrittenNorAppendedToInAnotherForm)
+{
+    const std::string kept = "run,index,seconds,duration_ms\n1,1,0.5,4\n";
+    const std::wstring existing = Write(L"existing.csv", kept);
+    CsvSink sink;
+    std::string error;
+    EXPECT_EQ(OpenCsvSink(existing, false, sink, error), kExitFileExists);
+    EXPECT_NE(error.find("exists: a results file is never overwritten"), std::string::npos);
+    EXPECT_EQ(Content(existing), kept);
+    EXPECT_EQ(sink.file, nullptr);
+
+    const std::wstring older = Write(L"older.csv", "index,seconds,duration_ms\n1,0.5,4\n");
+    EXPECT_EQ(OpenCsvSink(older, true, sink, error), kExitBadCsv);
+    EXPECT_NE(error.find("has the older form"), std::string::npos) << error;
+    const std::wstring other = Write(L"other.csv", "when,what\n1,2\n");
+    EXPECT_EQ(OpenCsvSink(other, true, sink, error), kExitBadCsv);
+    EXPECT_NE(error.find("not a zolvik-report CSV"), std::string::npos) << error;
+    EXPECT_EQ(Content(other), "when,what\n1,2\n");
+
+    // A file whose last row has no line end gets one before the new run.
+    const std::wstring cut = Write(L"cut.csv", "run,index,seconds,duration_ms\n1,1,0.5,4");
+    ASSERT_EQ(OpenCsvSink(cut, true, sink, error), kExitOk) << error;
+    ASSERT_TRUE(WriteSampleRow(sink, {1, 0.5, 5}));
+    CloseCsvSink(sink);
+    std::vector<::Run> runs;
+    ASSERT_TRUE(ReadRunsCsv(cut, runs, error)) << error;
+    EXPECT_EQ(runs.size(), 2u);
+}
+
+TEST_F(ReportFiles, BadFilesAreRefusedWithTheirNameAndLine)
 {
     struct Case {
         const char* content;
@@ -111,50 +219,79 @@ TEST_F(ReportCsv, BadFilesAreRefusedWithTheirNameAndLine)
         {"index,seconds,duration_ms\n1,0.5\n", ":2: malformed row"},
         {"index,seconds,duration_ms\n1,0.5,-3\n", ":2: malformed row"},
         {"index,seconds,duration_ms\n1,0.5,4,9\n", ":2: malformed row"},
+        {"run,index,seconds,duration_ms\n0,1,0.5,4\n", ":2: malformed row"},
+        {"run,index,seconds,duration_ms\n1.5,1,0.5,4\n", ":2: malformed row"},
+        {"run,index,seconds,duration_ms\n1,1,0.5,nan\n", ":2: malformed row"},
+        {"run,index,seconds,duration_ms\n1,1,0.5,4,\n", ":2: malformed row"},
         {"a,b,c\n1,0.5,4\n", ":1: not a zolvik-report CSV"},
         {"index,seconds,duration_ms\n", ": no samples"},
         {"", ":1: not a zolvik-report CSV"},
     };
     int n = 0;
     for (const Case& c : cases) {
-        const std::string path = Write(("bad" + std::to_string(n++) + ".csv").c_str(), c.content);
-        std::vector<double> durations;
+        const std::wstring path = Write(L"bad" + std::to_wstring(n++) + L".csv", c.content);
+        std::vector<::Run> runs;
         std::string error;
-        EXPECT_FALSE(ReadSamplesCsv(path, durations, error)) << c.content;
-        EXPECT_NE(error.find(path + c.message), std::string::npos) << error;
+        EXPECT_FALSE(ReadRunsCsv(path, runs, error)) << c.content;
+        EXPECT_NE(error.find(Utf8(path) + c.message), std::string::npos) << error;
     }
-    std::vector<double> durations;
+    std::vector<::Run> runs;
     std::string error;
-    EXPECT_FALSE(ReadSamplesCsv(Path("missing.csv"), durations, error));
+    EXPECT_FALSE(ReadRunsCsv(Path(L"missing.csv"), runs, error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
 
-    // Windows line ends and a missing last newline are fine.
-    const std::string crlf = Write("crlf.csv", "index,seconds,duration_ms\r\n1,0.5,4\r\n2,1,6");
-    ASSERT_TRUE(ReadSamplesCsv(crlf, durations, error)) << error;
-    EXPECT_EQ(durations, (std::vector<double>{4, 6}));
+    // The older form is one run; Windows line ends and a missing last newline are fine.
+    const std::wstring crlf = Write(L"crlf.csv", "index,seconds,duration_ms\r\n1,0.5,4\r\n2,1,6");
+    ASSERT_TRUE(ReadRunsCsv(crlf, runs, error)) << error;
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(Durations(runs[0]), (std::vector<double>{4, 6}));
 }
 
-TEST_F(ReportCsv, CompareShowsBothSummariesAndTheRatioOfMedians)
+std::string RunsCsv(int runs, double median)
 {
-    const std::string a = Write("a.csv", "index,seconds,duration_ms\n1,0,2\n2,1,4\n3,2,3\n");
-    const std::string b = Write("b.csv", "index,seconds,duration_ms\n1,0,6\n2,1,9\n");
-    const std::string outPath = Path("out.txt");
-    std::FILE* out = std::fopen(outPath.c_str(), "w+");
-    EXPECT_EQ(CompareCsvFiles(a, b, out, out), kExitOk);
-    std::rewind(out);
-    char buffer[4096] = {};
-    std::fread(buffer, 1, sizeof buffer - 1, out);
-    std::fclose(out);
-    const std::string text = buffer;
-    EXPECT_NE(text.find("median ratio B/A: 2.5000"), std::string::npos) << text;
-    EXPECT_NE(text.find("median           3.000000         7.500000"), std::string::npos) << text;
+    std::string text = "run,index,seconds,duration_ms\n";
+    for (int r = 1; r <= runs; ++r) {
+        for (int i = 1; i <= 32; ++i) {
+            const double d = median * (1 + 0.01 * r + 0.002 * (i % 5));
+            text +=
+                std::to_string(r) + "," + std::to_string(i) + ",0.5," + std::to_string(d) + "\n";
+        }
+    }
+    return text;
+}
 
-    std::FILE* errors = std::fopen(outPath.c_str(), "w+");
-    EXPECT_EQ(CompareCsvFiles(a, Path("absent.csv"), errors, errors), kExitBadCsv);
-    std::rewind(errors);
-    std::fread(buffer, 1, sizeof buffer - 1, errors);
-    std::fclose(errors);
-    EXPECT_NE(std::string(buffer).find("absent.csv: cannot open"), std::string::npos);
+TEST_F(ReportFiles, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
+{
+    const std::wstring a = Write(L"a.csv", RunsCsv(3, 2.0));
+    const std::wstring b = Write(L"b.csv", RunsCsv(3, 5.0));
+    const std::wstring json = Path(L"comparison.json");
+    const std::wstring outPath = Path(L"out.txt");
+    std::string outputs[2];
+    for (std::string& output : outputs) {
+        std::remove(Utf8(json).c_str());
+        std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
+        EXPECT_EQ(CompareFiles(a, b, json, out, out), kExitOk);
+        std::fclose(out);
+        output = Content(outPath) + Content(json);
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_NE(outputs[0].find("B is 2.50x slower than A (95 % interval"), std::string::npos)
+        << outputs[0];
+    EXPECT_NE(outputs[0].find("  run 3: 32 samples, median"), std::string::npos);
+    const nlohmann::json object = nlohmann::json::parse(Content(json));
+    EXPECT_EQ(object["verdict"], "slower");
+    EXPECT_NEAR(object["ratio"].get<double>(), 2.5, 1e-9);
+    EXPECT_LT(object["low"].get<double>(), 2.5);
+    EXPECT_GT(object["high"].get<double>(), 2.5);
+    EXPECT_EQ(object["a"]["runs"], 3);
+    EXPECT_EQ(object["b"]["samples"], 96);
+
+    // The JSON file is not replaced either, and a bad side is named.
+    std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
+    EXPECT_EQ(CompareFiles(a, b, json, out, out), kExitFileExists);
+    EXPECT_EQ(CompareFiles(a, Path(L"absent.csv"), L"", out, out), kExitBadCsv);
+    std::fclose(out);
+    EXPECT_NE(Content(outPath).find("absent.csv: cannot open"), std::string::npos);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
+#include "files.h"
 #include "report.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +9,9 @@
 namespace
 {
 
-const char kHeader[] = "index,seconds,duration_ms";
+const char kHeader[] = "run,index,seconds,duration_ms";
+const char kOlderHeader[] = "index,seconds,duration_ms";
+constexpr double kLargestCount = 1e9;
 
 // Parses one number that fills the whole field.
 bool ParseField(const std::string& field, double& value)
@@ -21,94 +25,177 @@ bool ParseField(const std::string& field, double& value)
     return errno == 0 && end == field.c_str() + field.size() && std::isfinite(value);
 }
 
-bool ParseRow(const std::string& line, double& duration)
+bool ParseCount(const std::string& field, double& value)
+{
+    return ParseField(field, value) && value >= 1 && value <= kLargestCount &&
+           value == std::floor(value) && field.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::vector<std::string> SplitFields(const std::string& line)
 {
     std::vector<std::string> fields(1);
     for (char c : line) {
         if (c == ',') {
             fields.emplace_back();
-        } else if (c != '\r') {
+        } else {
             fields.back() += c;
         }
     }
+    return fields;
+}
+
+// A row of either form; the older one belongs to run 1.
+bool ParseRow(const std::string& line, bool older, int& run, Sample& sample)
+{
+    std::vector<std::string> fields = SplitFields(line);
+    double number = 1;
+    if (older) {
+        fields.insert(fields.begin(), "1");
+    }
     double index = 0;
-    double seconds = 0;
-    return fields.size() == 3 && ParseField(fields[0], index) && index >= 1 &&
-           ParseField(fields[1], seconds) && seconds >= 0 && ParseField(fields[2], duration) &&
-           duration >= 0;
+    if (fields.size() != 4 || !ParseCount(fields[0], number) || !ParseCount(fields[1], index) ||
+        !ParseField(fields[2], sample.seconds) || sample.seconds < 0 ||
+        !ParseField(fields[3], sample.durationMs) || sample.durationMs < 0) {
+        return false;
+    }
+    run = static_cast<int>(number);
+    sample.index = static_cast<std::size_t>(index);
+    return true;
+}
+
+void AddSample(std::vector<Run>& runs, int number, const Sample& sample)
+{
+    for (Run& run : runs) {
+        if (run.number == number) {
+            run.samples.push_back(sample);
+            return;
+        }
+    }
+    runs.push_back(Run{number, {sample}});
+}
+
+struct CsvContent {
+    bool older = false;
+    bool endsWithNewline = true;
+    std::vector<Run> runs;
+};
+
+bool ReadCsv(const std::wstring& path, CsvContent& content, std::string& error)
+{
+    const std::string name = Utf8(path);
+    std::FILE* file = OpenForReading(path);
+    if (!file) {
+        error = name + ": cannot open";
+        return false;
+    }
+    std::string text;
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, got);
+    }
+    std::fclose(file);
+    content.endsWithNewline = text.empty() || text.back() == '\n';
+    std::size_t start = 0;
+    for (int lineNumber = 1; start < text.size() || lineNumber == 1; ++lineNumber) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (lineNumber == 1) {
+            content.older = line == kOlderHeader;
+            if (line != kHeader && !content.older) {
+                error = name + ":1: not a zolvik-report CSV (header \"" + kHeader + "\")";
+                return false;
+            }
+            continue;
+        }
+        int run = 0;
+        Sample sample = {};
+        if (line.empty()) {
+            continue;
+        }
+        if (!ParseRow(line, content.older, run, sample)) {
+            error = name + ":" + std::to_string(lineNumber) + ": malformed row \"" +
+                    line.substr(0, 80) + "\"";
+            return false;
+        }
+        AddSample(content.runs, run, sample);
+    }
+    return true;
 }
 
 } // namespace
 
-bool ReadSamplesCsv(const std::string& path, std::vector<double>& durations, std::string& error)
+bool ReadRunsCsv(const std::wstring& path, std::vector<Run>& runs, std::string& error)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = path + ": cannot open";
+    CsvContent content;
+    if (!ReadCsv(path, content, error)) {
         return false;
     }
-    std::string line;
-    int lineNumber = 0;
-    bool ok = true;
-    for (int c = std::fgetc(file); ok; c = std::fgetc(file)) {
-        if (c != '\n' && c != EOF) {
-            line += static_cast<char>(c);
-            continue;
-        }
-        ++lineNumber;
-        if (lineNumber == 1) {
-            if (line != kHeader && line != std::string(kHeader) + "\r") {
-                error = path + ":1: not a zolvik-report CSV (header \"" + kHeader + "\")";
-                ok = false;
-            }
-        } else if (!line.empty() && line != "\r") {
-            double duration = 0;
-            if (!ParseRow(line, duration)) {
-                error =
-                    path + ":" + std::to_string(lineNumber) + ": malformed row \"" + line + "\"";
-                ok = false;
-            } else {
-                durations.push_back(duration);
-            }
-        }
-        line.clear();
-        if (c == EOF) {
-            break;
-        }
+    if (content.runs.empty()) {
+        error = Utf8(path) + ": no samples";
+        return false;
     }
-    std::fclose(file);
-    if (ok && durations.empty()) {
-        error = path + ": no samples";
-        ok = false;
-    }
-    return ok;
+    runs = content.runs;
+    return true;
 }
 
-std::FILE* OpenSamplesCsv(const std::string& path)
+int OpenCsvSink(const std::wstring& path, bool append, CsvSink& sink, std::string& error)
 {
-    std::FILE* csv = std::fopen(path.c_str(), "wb");
-    if (csv && (std::fprintf(csv, "%s\n", kHeader) < 0 || std::fflush(csv) != 0)) {
-        std::fclose(csv);
-        return nullptr;
+    const std::string name = Utf8(path);
+    if (append && FileExists(path)) {
+        CsvContent content;
+        if (!ReadCsv(path, content, error)) {
+            error += "; --append adds runs only to a zolvik-report CSV";
+            return kExitBadCsv;
+        }
+        if (content.older) {
+            error = name + ": has the older form \"" + kOlderHeader + "\"; --append adds runs " +
+                    "only to files headed \"" + kHeader + "\"";
+            return kExitBadCsv;
+        }
+        sink.run = 1;
+        for (const Run& run : content.runs) {
+            sink.run = std::max(sink.run, run.number + 1);
+        }
+        sink.file = OpenForAppending(path);
+        if (!sink.file || (!content.endsWithNewline && std::fputc('\n', sink.file) == EOF)) {
+            error = "cannot append to " + name;
+            CloseCsvSink(sink);
+            return kExitCannotWrite;
+        }
+        return kExitOk;
     }
-    return csv;
-}
-
-bool WriteSampleRow(std::FILE* csv, std::size_t index, double seconds, double durationMs)
-{
-    return std::fprintf(csv, "%zu,%.3f,%.6f\n", index, seconds, durationMs) > 0 &&
-           std::fflush(csv) == 0;
-}
-
-int CompareCsvFiles(const std::string& a, const std::string& b, std::FILE* out, std::FILE* errors)
-{
-    std::vector<double> first;
-    std::vector<double> second;
-    std::string error;
-    if (!ReadSamplesCsv(a, first, error) || !ReadSamplesCsv(b, second, error)) {
-        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-        return kExitBadCsv;
+    bool existed = false;
+    sink.run = 1;
+    sink.file = CreateNewFile(path, existed);
+    if (existed) {
+        error = name + " exists: a results file is never overwritten; give --append to add a " +
+                "run to it, or another name";
+        return kExitFileExists;
     }
-    PrintComparison(out, a, Summarize(first), b, Summarize(second));
+    if (!sink.file || std::fprintf(sink.file, "%s\n", kHeader) < 0 || std::fflush(sink.file)) {
+        error = "cannot write " + name;
+        CloseCsvSink(sink);
+        return kExitCannotWrite;
+    }
     return kExitOk;
+}
+
+bool WriteSampleRow(const CsvSink& sink, const Sample& sample)
+{
+    return std::fprintf(sink.file, "%d,%zu,%.3f,%.6f\n", sink.run, sample.index, sample.seconds,
+                        sample.durationMs) > 0 &&
+           std::fflush(sink.file) == 0;
+}
+
+void CloseCsvSink(CsvSink& sink)
+{
+    if (sink.file) {
+        std::fclose(sink.file);
+        sink.file = nullptr;
+    }
 }

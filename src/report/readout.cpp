@@ -2,6 +2,7 @@
 
 #include "screen_pixels.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -12,6 +13,8 @@ constexpr int kValueX = 200;
 constexpr int kValueY = 4;
 const wchar_t kValueChars[] = L"0123456789.";
 const wchar_t kUnitText[] = L" msec    ";
+// Wide enough for a mean of a few seconds and its unit; the rest of the panel is not read.
+constexpr int kCaptureWidth = 240;
 
 bool Matches(const Pixels& screen, int x, const Pixels& glyph)
 {
@@ -77,26 +80,59 @@ bool WellFormed(const std::wstring& text)
            text.find(L'.', point + 1) == std::wstring::npos;
 }
 
+// Glyphs are matched one by one; the whole readout, drawn at once, must match too, since
+// glyphs drawn singly could in principle differ from the string.
+Reading Decode(const Pixels& screen)
+{
+    Reading reading;
+    if (!DecodeFrom(screen, 0, reading.text) || !WellFormed(reading.text) ||
+        !Matches(screen, 0, RenderText(reading.text + kUnitText))) {
+        return Reading();
+    }
+    reading.decoded = true;
+    reading.mean = std::wcstod(reading.text.c_str(), nullptr);
+    return reading;
+}
+
 } // namespace
 
-bool ReadShownMean(HWND window, double& mean, std::wstring& text)
+bool OpenCamera(ReadoutCamera& camera, HWND window)
+{
+    camera.window = window;
+    camera.screen = GetDC(nullptr);
+    if (!camera.screen ||
+        !OpenGrabber(camera.grabber, camera.screen, kCaptureWidth, TheGlyphs().unit.height)) {
+        CloseCamera(camera);
+        return false;
+    }
+    return true;
+}
+
+void CloseCamera(ReadoutCamera& camera)
+{
+    CloseGrabber(camera.grabber);
+    if (camera.screen) {
+        ReleaseDC(nullptr, camera.screen);
+    }
+    camera.screen = nullptr;
+}
+
+Reading Look(ReadoutCamera& camera)
 {
     RECT client;
-    if (!GetClientRect(window, &client) || client.right <= kValueX) {
-        return false;
+    if (!GetClientRect(camera.window, &client) || client.right <= kValueX) {
+        return Reading();
     }
-    const Pixels screen =
-        CaptureClient(window, kValueX, kValueY, client.right - kValueX, TheGlyphs().unit.height);
-
-    text.clear();
-    if (!DecodeFrom(screen, 0, text) || !WellFormed(text)) {
-        return false;
+    POINT origin = {kValueX, kValueY};
+    ClientToScreen(camera.window, &origin);
+    const int width = std::min(kCaptureWidth, static_cast<int>(client.right) - kValueX);
+    if (!Grab(camera.grabber, camera.screen, origin.x, origin.y, width, camera.grabber.height,
+              camera.current)) {
+        return Reading();
     }
-    // Glyphs drawn one by one could in principle differ from the string drawn at once; the
-    // whole readout must match too.
-    if (!Matches(screen, 0, RenderText(text + kUnitText))) {
-        return false;
+    if (camera.current.width != camera.last.width || camera.current.data != camera.last.data) {
+        std::swap(camera.last, camera.current);
+        camera.lastReading = Decode(camera.last);
     }
-    mean = std::wcstod(text.c_str(), nullptr);
-    return true;
+    return camera.lastReading;
 }

@@ -1,11 +1,31 @@
 // Reading the mean that a running Zolvik shows, from its pixels on the screen.
 #pragma once
 
+#include "screen_pixels.h"
+
 #include <windows.h>
 
 #include <string>
 
-// Decodes the value drawn at (200, 4) of the window's client area by matching glyphs that are
-// rendered here with a new device context's default font on the button face, as the program
-// draws them. On success `text` holds the value as drawn (for example "4.594500").
-bool ReadShownMean(HWND window, double& mean, std::wstring& text);
+// What one look at the readout found.
+struct Reading {
+    bool decoded = false;
+    std::wstring text; // the value as drawn, for example "4.594500"
+    double mean = 0;
+};
+
+// Looks at the value drawn at (200, 4) of the window's client area. It keeps the screen's
+// surface, a capture buffer and the last look's pixels, so that a look at an unchanged
+// readout costs one small screen copy and no decoding.
+struct ReadoutCamera {
+    HWND window = nullptr;
+    HDC screen = nullptr;
+    Grabber grabber;
+    Pixels last;
+    Pixels current;
+    Reading lastReading;
+};
+
+bool OpenCamera(ReadoutCamera& camera, HWND window);
+void CloseCamera(ReadoutCamera& camera);
+Reading Look(ReadoutCamera& camera);

@@ -1,6 +1,6 @@
 // zolvik-report: turns the running program's readout into single-pass durations, and
-// summarises and compares them. This header holds the parts that need no window: the
-// statistics, the recovery of single passes from the shown means, and the CSV files.
+// summarises and compares runs of them. This header holds the parts that need no window: the
+// statistics and the verdict, the results files and the command line.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +17,48 @@ enum ReportExit {
     kExitUndecodable = 4,
     kExitBadCsv = 5,
     kExitCannotWrite = 6,
+    kExitFileExists = 7,
 };
+
+// ---- Samples and runs -------------------------------------------------------------------
+
+struct Sample {
+    std::size_t index; // 1, 2, ... within its run
+    double seconds;    // since the run started
+    double durationMs; // one pass
+};
+
+// One sampling invocation.
+struct Run {
+    int number = 0;
+    std::vector<Sample> samples;
+};
+
+std::vector<double> Durations(const Run& run);
+
+// ---- Judging one pass -------------------------------------------------------------------
+
+// After each pass the sampler resets the history, so the next value shown is one pass alone,
+// provided exactly one pass came between the reset and the look that saw it. Times are the
+// sampler's milliseconds; a negative time means there was no such look.
+struct PassWindow {
+    double previousSeen;   // the look that first showed the previous pass
+    double previousBefore; // the look before that one
+    double lastZero;       // the last look after the reset that showed 0.000000
+    double seen;           // the first look that showed this pass
+};
+
+enum class PassCheck {
+    Single,      // exactly one pass
+    ZeroNotSeen, // the value may have been there before the reset
+    MayHoldTwo,  // the looks were far enough apart for two timer passes
+    TooSoon,     // sooner after the previous pass than the timer allows: a repaint
+};
+
+PassCheck JudgePass(const PassWindow& window, double periodMs);
+const char* DescribePassCheck(PassCheck check);
+
+// ---- Statistics ---------------------------------------------------------------------------
 
 struct Summary {
     std::size_t count;
@@ -31,22 +72,93 @@ struct Summary {
 
 // Percentiles interpolate linearly between the two nearest ranks.
 Summary Summarize(const std::vector<double>& durations);
+double Median(std::vector<double> values);
 
-// The program shows the mean of the passes since a reset. With mean_k shown after the k-th
-// pass (k = 1 .. 8) that pass took k * mean_k - (k - 1) * mean_(k-1) milliseconds.
-double PassDuration(int k, double mean, double previousMean);
+// Passes are correlated (slow spells last seconds), so a run's median is judged by blocks of
+// consecutive passes: the spread of the block medians (in logarithms) gives the standard
+// error of the run's log median, with blocks - 1 degrees of freedom.
+struct MedianEstimate {
+    double median = 0;
+    double logMedian = 0;
+    double standardError = 0; // of logMedian
+    double freedom = 0;       // 0: too few passes for blocks
+    std::size_t blocks = 0;
+    std::size_t blockLength = 0;
+    double low = 0; // 95 % interval of the median, when freedom > 0
+    double high = 0;
+};
 
-void PrintSummary(std::FILE* out, const std::string& title, const Summary& summary);
-void PrintComparison(std::FILE* out, const std::string& nameA, const Summary& a,
-                     const std::string& nameB, const Summary& b);
+constexpr std::size_t kMinBlockLength = 12;
+constexpr std::size_t kMaxBlocks = 8;
+MedianEstimate EstimateMedian(const std::vector<double>& durations);
 
-// Reads the durations (third column) of a CSV written by zolvik-report. On failure returns
-// false with a message naming the file and, for a malformed row, its line.
-bool ReadSamplesCsv(const std::string& path, std::vector<double>& durations, std::string& error);
+// Two-sided 95 % Student t quantile.
+double TQuantile95(double freedom);
 
-// The CSV written as the samples arrive: a header, then one flushed row per sample.
-std::FILE* OpenSamplesCsv(const std::string& path);
-bool WriteSampleRow(std::FILE* csv, std::size_t index, double seconds, double durationMs);
+struct RunReport {
+    Summary summary;
+    MedianEstimate estimate;
+    std::size_t dropped = 0;
+    std::vector<std::string> warnings;
+};
 
-// --compare A.csv B.csv: both summaries side by side and the ratio of the medians (B / A).
-int CompareCsvFiles(const std::string& a, const std::string& b, std::FILE* out, std::FILE* errors);
+// `dropped` counts the passes the sampler could not be sure of; unknown (0) for files.
+RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped);
+void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report);
+
+// ---- Comparison ---------------------------------------------------------------------------
+
+// The verdict on B against A, from the ratio of their medians B / A and its 95 % interval.
+struct Comparison {
+    std::string verdict; // "slower", "faster", "same" or "inconclusive"
+    std::string sentence;
+    double ratio = 0;
+    double low = 0;
+    double high = 0;
+    double freedom = 0;
+    bool betweenRuns = false; // the interval includes the spread between runs
+    std::vector<std::string> warnings;
+};
+
+Comparison CompareRuns(const std::vector<Run>& a, const std::vector<Run>& b);
+
+// ---- Results files (paths are wide-character throughout) ----------------------------------
+
+std::string Utf8(const std::wstring& text);
+
+// Reads `run,index,seconds,duration_ms` files and the older `index,seconds,duration_ms` ones
+// (one run). On failure returns false with a message naming the file and, for a malformed
+// row, its line.
+bool ReadRunsCsv(const std::wstring& path, std::vector<Run>& runs, std::string& error);
+
+// Where the samples of the run being recorded go: a new file, or a new run appended to an
+// existing file of the current form. Rows are flushed as they come.
+struct CsvSink {
+    std::FILE* file = nullptr;
+    int run = 1;
+};
+// On failure returns the exit code with a message; an existing file is left as it was.
+int OpenCsvSink(const std::wstring& path, bool append, CsvSink& sink, std::string& error);
+bool WriteSampleRow(const CsvSink& sink, const Sample& sample);
+void CloseCsvSink(CsvSink& sink);
+
+// --compare A B: each side's runs, then the verdict; --json writes it as one object too.
+int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstring& json,
+                 std::FILE* out, std::FILE* errors);
+
+// ---- Command line -------------------------------------------------------------------------
+
+struct Options {
+    long samples = 0;
+    double seconds = 0;
+    std::wstring csv;
+    bool append = false;
+    std::wstring json;
+    std::vector<std::wstring> compare;
+    bool help = false;
+    bool version = false;
+};
+
+extern const char kUsage[];
+// False with a message for anything it cannot take as it stands.
+bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error);

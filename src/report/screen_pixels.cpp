@@ -3,10 +3,22 @@
 namespace
 {
 
-// Copies from a device context through a fresh 32-bit top-down DIB.
 Pixels CopyFrom(HDC source, int x, int y, int width, int height)
 {
     Pixels pixels;
+    Grabber grabber;
+    if (OpenGrabber(grabber, source, width, height)) {
+        Grab(grabber, source, x, y, width, height, pixels);
+    }
+    CloseGrabber(grabber);
+    return pixels;
+}
+
+} // namespace
+
+// A 32-bit top-down DIB section, so the copied pixels can be read in place.
+bool OpenGrabber(Grabber& grabber, HDC compatibleWith, int width, int height)
+{
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -15,29 +27,51 @@ Pixels CopyFrom(HDC source, int x, int y, int width, int height)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) {
-        DeleteDC(memory);
-        return pixels;
+    grabber.memory = CreateCompatibleDC(compatibleWith);
+    grabber.bitmap = CreateDIBSection(grabber.memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!grabber.memory || !grabber.bitmap) {
+        CloseGrabber(grabber);
+        return false;
     }
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    grabber.previous = SelectObject(grabber.memory, grabber.bitmap);
+    grabber.bits = static_cast<const unsigned*>(bits);
+    grabber.width = width;
+    grabber.height = height;
+    return true;
+}
+
+void CloseGrabber(Grabber& grabber)
+{
+    if (grabber.previous) {
+        SelectObject(grabber.memory, grabber.previous);
+    }
+    if (grabber.bitmap) {
+        DeleteObject(grabber.bitmap);
+    }
+    if (grabber.memory) {
+        DeleteDC(grabber.memory);
+    }
+    grabber = Grabber();
+}
+
+bool Grab(Grabber& grabber, HDC source, int x, int y, int width, int height, Pixels& pixels)
+{
+    if (width <= 0 || height <= 0 || width > grabber.width || height > grabber.height ||
+        !BitBlt(grabber.memory, 0, 0, width, height, source, x, y, SRCCOPY)) {
+        return false;
+    }
     GdiFlush();
     pixels.width = width;
     pixels.height = height;
     pixels.data.resize(static_cast<std::size_t>(width) * height);
-    const unsigned* raw = static_cast<const unsigned*>(bits);
-    for (std::size_t i = 0; i < pixels.data.size(); ++i) {
-        pixels.data[i] = raw[i] & 0xFFFFFF;
+    for (int row = 0; row < height; ++row) {
+        const unsigned* line = grabber.bits + static_cast<std::size_t>(row) * grabber.width;
+        for (int column = 0; column < width; ++column) {
+            pixels.data[static_cast<std::size_t>(row) * width + column] = line[column] & 0xFFFFFF;
+        }
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return pixels;
+    return true;
 }
-
-} // namespace
 
 Pixels CaptureClient(HWND window, int x, int y, int width, int height)
 {

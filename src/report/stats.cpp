@@ -1,10 +1,17 @@
 #include "report.h"
 
+#include <boost/math/distributions/students_t.hpp>
+
 #include <algorithm>
 #include <cmath>
 
 namespace
 {
+
+// The usual spread of one build's passes within a run on a quiet desktop stays well under
+// this robust coefficient of variation; far above it the run says little.
+constexpr double kUnusualSpread = 0.30;
+constexpr double kManyDropped = 0.10;
 
 double Percentile(const std::vector<double>& sorted, double fraction)
 {
@@ -14,7 +21,99 @@ double Percentile(const std::vector<double>& sorted, double fraction)
     return sorted[below] + (sorted[above] - sorted[below]) * (rank - static_cast<double>(below));
 }
 
+double SampleVariance(const std::vector<double>& values)
+{
+    double mean = 0;
+    for (double v : values) {
+        mean += v;
+    }
+    mean /= static_cast<double>(values.size());
+    double squares = 0;
+    for (double v : values) {
+        squares += (v - mean) * (v - mean);
+    }
+    return squares / static_cast<double>(values.size() - 1);
+}
+
+// The median with its standard error from `blocks` equal runs of consecutive passes.
+MedianEstimate EstimateWithBlocks(const std::vector<double>& durations, std::size_t blocks)
+{
+    MedianEstimate estimate;
+    estimate.median = Median(durations);
+    estimate.logMedian = std::log(estimate.median);
+    if (blocks < 2 || estimate.median <= 0) {
+        return estimate;
+    }
+    const std::size_t n = durations.size();
+    std::vector<double> logMedians;
+    for (std::size_t i = 0; i < blocks; ++i) {
+        const std::vector<double> block(durations.begin() + static_cast<long>(i * n / blocks),
+                                        durations.begin() +
+                                            static_cast<long>((i + 1) * n / blocks));
+        logMedians.push_back(std::log(std::max(Median(block), 1e-12)));
+    }
+    estimate.blocks = blocks;
+    estimate.blockLength = n / blocks;
+    estimate.freedom = static_cast<double>(blocks - 1);
+    estimate.standardError = std::sqrt(SampleVariance(logMedians) / static_cast<double>(blocks));
+    const double half = TQuantile95(estimate.freedom) * estimate.standardError;
+    estimate.low = std::exp(estimate.logMedian - half);
+    estimate.high = std::exp(estimate.logMedian + half);
+    return estimate;
+}
+
+double RobustSpread(const std::vector<double>& durations, double median)
+{
+    std::vector<double> deviations;
+    for (double d : durations) {
+        deviations.push_back(std::fabs(d - median));
+    }
+    return median > 0 ? 1.4826 * Median(deviations) / median : 0;
+}
+
+template <typename... Values> std::string Format(const char* format, Values... values)
+{
+    char text[200];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+// The early and late halves of a run disagree beyond their intervals: the machine drifted.
+void WarnOfDrift(const std::vector<double>& durations, std::size_t blocks, RunReport& report)
+{
+    if (blocks < 4) {
+        return;
+    }
+    const auto middle = durations.begin() + static_cast<long>(durations.size() / 2);
+    const MedianEstimate early = EstimateWithBlocks({durations.begin(), middle}, blocks / 2);
+    const MedianEstimate late = EstimateWithBlocks({middle, durations.end()}, blocks / 2);
+    if (early.high < late.low || late.high < early.low) {
+        report.warnings.push_back(
+            Format("drifted: the first half's median %.6f ms and the second half's %.6f ms "
+                   "disagree beyond their intervals (ratio %.3f)",
+                   early.median, late.median, late.median / early.median));
+    }
+}
+
 } // namespace
+
+std::vector<double> Durations(const Run& run)
+{
+    std::vector<double> durations;
+    for (const Sample& sample : run.samples) {
+        durations.push_back(sample.durationMs);
+    }
+    return durations;
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    return Percentile(values, 0.5);
+}
 
 Summary Summarize(const std::vector<double>& durations)
 {
@@ -29,12 +128,8 @@ Summary Summarize(const std::vector<double>& durations)
         sum += d;
     }
     summary.mean = sum / static_cast<double>(sorted.size());
-    double squares = 0.0;
-    for (double d : sorted) {
-        squares += (d - summary.mean) * (d - summary.mean);
-    }
     if (sorted.size() > 1) {
-        summary.stddev = std::sqrt(squares / static_cast<double>(sorted.size() - 1));
+        summary.stddev = std::sqrt(SampleVariance(sorted));
     }
     summary.minimum = sorted.front();
     summary.maximum = sorted.back();
@@ -43,39 +138,63 @@ Summary Summarize(const std::vector<double>& durations)
     return summary;
 }
 
-double PassDuration(int k, double mean, double previousMean)
+double TQuantile95(double freedom)
 {
-    return k * mean - (k - 1) * previousMean;
+    return boost::math::quantile(boost::math::students_t(freedom), 0.975);
 }
 
-void PrintSummary(std::FILE* out, const std::string& title, const Summary& s)
+MedianEstimate EstimateMedian(const std::vector<double>& durations)
 {
+    const std::size_t n = durations.size();
+    const std::size_t length = std::max(kMinBlockLength, (n + kMaxBlocks - 1) / kMaxBlocks);
+    return EstimateWithBlocks(durations, n / length);
+}
+
+RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped)
+{
+    RunReport report;
+    report.summary = Summarize(durations);
+    report.dropped = dropped;
+    if (durations.empty()) {
+        return report;
+    }
+    report.estimate = EstimateMedian(durations);
+    if (report.estimate.freedom == 0) {
+        report.warnings.push_back("too few samples for an interval: " +
+                                  std::to_string(2 * kMinBlockLength) + " or more are needed");
+    }
+    WarnOfDrift(durations, report.estimate.blocks, report);
+    const double spread = RobustSpread(durations, report.estimate.median);
+    if (spread > kUnusualSpread) {
+        report.warnings.push_back(
+            Format("unstable: the spread of its passes (robust CV %.0f %%) is far above the "
+                   "usual (under %.0f %%)",
+                   spread * 100, kUnusualSpread * 100));
+    }
+    const std::size_t looked = durations.size() + dropped;
+    if (static_cast<double>(dropped) > kManyDropped * static_cast<double>(looked)) {
+        report.warnings.push_back(std::to_string(dropped) + " of " + std::to_string(looked) +
+                                  " passes were dropped: the program was disturbed or repainted "
+                                  "while sampling");
+    }
+    return report;
+}
+
+void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report)
+{
+    const Summary& s = report.summary;
     std::fprintf(out,
                  "%s: %zu samples (ms)\n"
                  "  minimum %12.6f\n  median  %12.6f\n  mean    %12.6f\n"
                  "  p95     %12.6f\n  maximum %12.6f\n  stddev  %12.6f\n",
                  title.c_str(), s.count, s.minimum, s.median, s.mean, s.p95, s.maximum, s.stddev);
-}
-
-void PrintComparison(std::FILE* out, const std::string& nameA, const Summary& a,
-                     const std::string& nameB, const Summary& b)
-{
-    std::fprintf(out, "%-8s %16s %16s\n", "(ms)", "A", "B");
-    std::fprintf(out, "%-8s %16zu %16zu\n", "count", a.count, b.count);
-    const struct {
-        const char* name;
-        double a;
-        double b;
-    } rows[] = {{"minimum", a.minimum, b.minimum}, {"median", a.median, b.median},
-                {"mean", a.mean, b.mean},          {"p95", a.p95, b.p95},
-                {"maximum", a.maximum, b.maximum}, {"stddev", a.stddev, b.stddev}};
-    for (const auto& row : rows) {
-        std::fprintf(out, "%-8s %16.6f %16.6f\n", row.name, row.a, row.b);
+    const MedianEstimate& e = report.estimate;
+    if (e.freedom > 0) {
+        std::fprintf(out, "  median 95 %% interval %.6f-%.6f (%zu blocks of %zu passes)\n", e.low,
+                     e.high, e.blocks, e.blockLength);
     }
-    std::fprintf(out, "A: %s\nB: %s\n", nameA.c_str(), nameB.c_str());
-    if (a.median > 0.0) {
-        std::fprintf(out, "median ratio B/A: %.4f\n", b.median / a.median);
-    } else {
-        std::fprintf(out, "median ratio B/A: undefined (median of A is 0)\n");
+    std::fprintf(out, "  dropped %zu\n", report.dropped);
+    for (const std::string& warning : report.warnings) {
+        std::fprintf(out, "  warning: %s\n", warning.c_str());
     }
 }

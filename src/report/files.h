@@ -1,0 +1,11 @@
+// Files opened by wide-character path: the results folder may have any name.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+std::FILE* OpenForReading(const std::wstring& path);
+std::FILE* OpenForAppending(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+// Creates the file only if nothing is there yet; `existed` tells a refusal from a failure.
+std::FILE* CreateNewFile(const std::wstring& path, bool& existed);

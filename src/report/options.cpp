@@ -1,0 +1,126 @@
+#include "report.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cwchar>
+
+namespace
+{
+
+constexpr long kMostSamples = 1000000;
+constexpr double kMostSeconds = 7 * 24 * 3600;
+
+bool ParseNumber(const std::wstring& text, double& value)
+{
+    if (text.empty() || text.find_first_not_of(L"0123456789.") != std::wstring::npos) {
+        return false;
+    }
+    wchar_t* end = nullptr;
+    errno = 0;
+    value = std::wcstod(text.c_str(), &end);
+    return errno == 0 && *end == L'\0' && std::isfinite(value);
+}
+
+bool ParseSamples(const std::wstring& text, long& samples, std::string& error)
+{
+    double value = 0;
+    if (!ParseNumber(text, value) || value != std::floor(value) || value < 1 ||
+        value > kMostSamples) {
+        error = "--samples takes a whole number from 1 to " + std::to_string(kMostSamples) +
+                ", not \"" + Utf8(text) + "\"";
+        return false;
+    }
+    samples = static_cast<long>(value);
+    return true;
+}
+
+bool ParseSeconds(const std::wstring& text, double& seconds, std::string& error)
+{
+    if (!ParseNumber(text, seconds) || seconds <= 0 || seconds > kMostSeconds) {
+        error = "--seconds takes a number of seconds above 0 and at most " +
+                std::to_string(static_cast<long>(kMostSeconds)) + ", not \"" + Utf8(text) + "\"";
+        return false;
+    }
+    return true;
+}
+
+// Sampling and comparing are separate uses; mixing their options is a mistake worth naming.
+bool CheckCombination(const Options& options, std::string& error)
+{
+    const bool sampling = options.samples || options.seconds > 0 || !options.csv.empty();
+    if (!options.compare.empty() && sampling) {
+        error = "--compare reads files: it takes no --samples, --seconds or --csv";
+    } else if (options.append && options.csv.empty()) {
+        error = "--append adds a run to the file given with --csv";
+    } else if (!options.json.empty() && options.compare.empty()) {
+        error = "--json writes a comparison: give it with --compare";
+    }
+    return error.empty();
+}
+
+} // namespace
+
+const char kUsage[] =
+    "usage: zolvik-report [--samples N | --seconds S] [--csv FILE [--append]]\n"
+    "       zolvik-report --compare A.csv B.csv [--json FILE|-]\n"
+    "       zolvik-report --help | --version\n"
+    "\n"
+    "Records single-pass durations from the running Zolvik window (it must be visible): it\n"
+    "clicks \"Reset statistics\" after each pass and reads the mean the window then shows,\n"
+    "which is that pass alone. A pass it cannot be sure of is dropped and counted.\n"
+    "Default: 24 samples. --csv writes one row a sample (run,index,seconds,duration_ms) as it\n"
+    "goes and never overwrites a file; --append adds the next run to it.\n"
+    "--compare takes every run of A and of B and prints the ratio B/A of their medians with\n"
+    "its 95 % interval and a verdict: slower, faster, same or inconclusive. A verdict needs\n"
+    "at least two runs a side, because runs of one build differ from one another.\n"
+    "\n"
+    "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window, 3 the window closed during the\n"
+    "run, 4 the readout cannot be decoded, 5 a missing or malformed CSV, 6 a file cannot be\n"
+    "written, 7 the file exists (use --append or another name).\n";
+
+bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& arg = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (arg == L"--help") {
+            options.help = true;
+        } else if (arg == L"--version") {
+            options.version = true;
+        } else if (arg == L"--append") {
+            options.append = true;
+        } else if (arg == L"--samples" && hasValue) {
+            if (!ParseSamples(arguments[++i], options.samples, error)) {
+                return false;
+            }
+        } else if (arg == L"--seconds" && hasValue) {
+            if (!ParseSeconds(arguments[++i], options.seconds, error)) {
+                return false;
+            }
+        } else if (arg == L"--csv" && hasValue) {
+            options.csv = arguments[++i];
+        } else if (arg == L"--json" && hasValue) {
+            options.json = arguments[++i];
+        } else if (arg == L"--compare" && i + 2 < arguments.size()) {
+            options.compare = {arguments[i + 1], arguments[i + 2]};
+            i += 2;
+        } else {
+            const bool takesValue = arg == L"--samples" || arg == L"--seconds" || arg == L"--csv" ||
+                                    arg == L"--json" || arg == L"--compare";
+            error = takesValue
+                        ? Utf8(arg) + (arg == L"--compare" ? " needs two files" : " needs a value")
+                        : "unknown argument \"" + Utf8(arg) + "\"";
+            return false;
+        }
+    }
+    if (options.help || options.version) {
+        return true;
+    }
+    if (!CheckCombination(options, error)) {
+        return false;
+    }
+    if (options.compare.empty() && options.samples == 0 && options.seconds == 0) {
+        options.samples = 24;
+    }
+    return true;
+}

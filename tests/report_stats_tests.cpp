@@ -1,0 +1,229 @@
+// zolvik-report's statistics against answers from numpy and scipy (tests/data/report), and
+// its intervals' coverage on synthetic correlated passes whose true median is known.
+#include "report.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <fstream>
+#include <random>
+
+namespace
+{
+
+nlohmann::json Oracle()
+{
+    std::ifstream file(ZOLVIK_TEST_DATA "/report/oracle.json");
+    return nlohmann::json::parse(file);
+}
+
+std::vector<::Run> RunsOf(const nlohmann::json& sides)
+{
+    std::vector<::Run> runs;
+    for (const auto& durations : sides) {
+        ::Run run{static_cast<int>(runs.size()) + 1, {}};
+        for (double d : durations) {
+            run.samples.push_back({run.samples.size() + 1, 0.5 * run.samples.size(), d});
+        }
+        runs.push_back(run);
+    }
+    return runs;
+}
+
+void ExpectClose(double got, double wanted, const std::string& what)
+{
+    EXPECT_NEAR(got, wanted, 1e-9 * std::max(1.0, std::fabs(wanted))) << what;
+}
+
+TEST(ReportOracle, SummariesAndMedianIntervalsMatchScipy)
+{
+    const nlohmann::json oracle = Oracle();
+    for (const auto& run : oracle["runs"]) {
+        const std::string name = run["name"];
+        const std::vector<double> durations = run["durations"];
+        const Summary s = Summarize(durations);
+        ExpectClose(s.median, run["summary"]["median"], name + " median");
+        ExpectClose(s.p95, run["summary"]["p95"], name + " p95");
+        ExpectClose(s.mean, run["summary"]["mean"], name + " mean");
+        ExpectClose(s.stddev, run["summary"]["stddev"], name + " stddev");
+
+        const auto& wanted = run["estimate"];
+        const MedianEstimate e = EstimateMedian(durations);
+        EXPECT_EQ(e.blocks, wanted["blocks"].get<std::size_t>()) << name;
+        ExpectClose(e.freedom, wanted["freedom"], name + " freedom");
+        if (e.freedom > 0) {
+            ExpectClose(e.standardError, wanted["standard_error"], name + " standard error");
+            ExpectClose(e.low, wanted["low"], name + " low");
+            ExpectClose(e.high, wanted["high"], name + " high");
+        }
+    }
+    for (const auto& t : oracle["t"]) {
+        ExpectClose(TQuantile95(t["freedom"]), t["quantile"], "t quantile");
+    }
+}
+
+TEST(ReportOracle, ComparisonsMatchScipy)
+{
+    const nlohmann::json oracle = Oracle();
+    for (const auto& c : oracle["comparisons"]) {
+        const std::string name = c["name"];
+        const Comparison got = CompareRuns(RunsOf(c["a"]), RunsOf(c["b"]));
+        const auto& wanted = c["expected"];
+        ExpectClose(got.ratio, wanted["ratio"], name + " ratio");
+        ExpectClose(got.low, wanted["low"], name + " low");
+        ExpectClose(got.high, wanted["high"], name + " high");
+        ExpectClose(got.freedom, wanted["freedom"], name + " freedom");
+        EXPECT_EQ(got.verdict, wanted["verdict"].get<std::string>()) << name;
+    }
+}
+
+TEST(ReportOracle, WarningsNameDriftSpreadAndDrops)
+{
+    nlohmann::json drifting;
+    const nlohmann::json oracle = Oracle();
+    for (const auto& run : oracle["runs"]) {
+        if (run["name"] == "drifting_96") {
+            drifting = run["durations"];
+        }
+    }
+    const RunReport drifted = ReportRun(drifting.get<std::vector<double>>(), 0);
+    ASSERT_EQ(drifted.warnings.size(), 1u);
+    EXPECT_EQ(drifted.warnings[0].rfind("drifted:", 0), 0u) << drifted.warnings[0];
+
+    // Passes of 2 and 4 ms in turn: a robust spread of about 70 %, and many dropped.
+    std::vector<double> wild;
+    for (int i = 0; i < 64; ++i) {
+        wild.push_back(i % 2 ? 2.0 + i * 0.001 : 4.0 + i * 0.001);
+    }
+    const RunReport unstable = ReportRun(wild, 20);
+    ASSERT_EQ(unstable.warnings.size(), 2u);
+    EXPECT_EQ(unstable.warnings[0].rfind("unstable:", 0), 0u) << unstable.warnings[0];
+    EXPECT_NE(unstable.warnings[1].find("20 of 84 passes were dropped"), std::string::npos);
+
+    EXPECT_EQ(ReportRun(std::vector<double>(24, 2.5), 1).warnings.size(), 0u);
+}
+
+// Passes as the desktop gives them: log-normal noise correlated from pass to pass, and slow
+// spells 10 % slower lasting about ten passes; together consecutive passes correlate about
+// 0.44, as measured on Wine. Noise and spells are symmetric in the logarithm, so the median
+// over time is `median` exactly.
+struct Synthetic {
+    std::mt19937_64 random{20261209};
+    std::vector<double> Passes(std::size_t n, double median, double spread = 0.08)
+    {
+        std::normal_distribution<double> normal(0, spread);
+        std::uniform_real_distribution<double> uniform(0, 1);
+        std::vector<double> passes;
+        double noise = normal(random);
+        double spell = uniform(random) < 0.5 ? 0.05 : -0.05;
+        for (std::size_t i = 0; i < n; ++i) {
+            noise = 0.3 * noise + std::sqrt(1 - 0.3 * 0.3) * normal(random);
+            if (uniform(random) < 0.1) {
+                spell = -spell;
+            }
+            passes.push_back(median * std::exp(noise + spell));
+        }
+        return passes;
+    }
+    std::vector<::Run> Runs(int count, double median, double betweenRuns)
+    {
+        std::normal_distribution<double> runEffect(0, betweenRuns);
+        std::vector<::Run> runs;
+        for (int r = 1; r <= count; ++r) {
+            ::Run run{r, {}};
+            for (double d : Passes(48, median * std::exp(runEffect(random)))) {
+                run.samples.push_back({run.samples.size() + 1, 0, d});
+            }
+            runs.push_back(run);
+        }
+        return runs;
+    }
+};
+
+TEST(ReportCoverage, MedianIntervalCoversTheTrueMedianOfCorrelatedPasses)
+{
+    Synthetic synthetic;
+    for (std::size_t n : {48u, 200u}) {
+        int covered = 0;
+        const int trials = 600;
+        for (int i = 0; i < trials; ++i) {
+            const MedianEstimate e = EstimateMedian(synthetic.Passes(n, 2.6));
+            covered += e.low <= 2.6 && 2.6 <= e.high;
+        }
+        const double coverage = static_cast<double>(covered) / trials;
+        std::printf("coverage of the median interval, %zu passes: %.3f\n", n, coverage);
+        EXPECT_GE(coverage, 0.91) << n << " passes";
+        EXPECT_LE(coverage, 0.985) << n << " passes";
+    }
+}
+
+TEST(ReportCoverage, SameBuildRarelyJudgedDifferentAndAPlantedDifferenceIsFound)
+{
+    Synthetic synthetic;
+    int wrong = 0;
+    int slower = 0;
+    int holds = 0;
+    const int trials = 400;
+    for (int i = 0; i < trials; ++i) {
+        // Runs of one build differ by about 4 % from one another.
+        const Comparison same =
+            CompareRuns(synthetic.Runs(3, 2.6, 0.04), synthetic.Runs(3, 2.6, 0.04));
+        wrong += same.verdict == "slower" || same.verdict == "faster";
+        const Comparison planted =
+            CompareRuns(synthetic.Runs(3, 2.6, 0.04), synthetic.Runs(3, 2.6 * 1.26, 0.04));
+        slower += planted.verdict == "slower";
+        holds += planted.low <= 1.26 && 1.26 <= planted.high;
+    }
+    std::printf("same build: %d of %d judged different; planted 1.26: %d slower, %d held it\n",
+                wrong, trials, slower, holds);
+    EXPECT_LE(wrong, trials * 6 / 100);
+    EXPECT_GE(slower, trials * 85 / 100);
+    EXPECT_GE(holds, trials * 91 / 100);
+}
+
+TEST(ReportCoverage, OneRunASideNeverGivesAVerdict)
+{
+    Synthetic synthetic;
+    const Comparison c = CompareRuns(synthetic.Runs(1, 2.6, 0.04), synthetic.Runs(1, 5.2, 0.04));
+    EXPECT_EQ(c.verdict, "inconclusive");
+    EXPECT_FALSE(c.betweenRuns);
+    EXPECT_GT(c.low, 1.5);
+    EXPECT_NE(c.sentence.find("three or more runs a side"), std::string::npos) << c.sentence;
+}
+
+TEST(ReportVerdict, SentencesSayWhatTheIntervalHolds)
+{
+    struct Case {
+        double ratio;
+        double spread;
+        const char* verdict;
+        const char* sentence;
+    };
+    // Three runs a side of 48 passes with no noise but run-to-run offsets.
+    const Case cases[] = {
+        {1.26, 0.01, "slower", "B is 1.26x slower than A (95 % interval"},
+        {0.5, 0.01, "faster", "B is 2.00x faster than A (B/A 0.50, 95 % interval"},
+        {1.0, 0.003, "same", "no difference beyond +-5 % (95 % interval"},
+        {1.0, 0.05, "inconclusive", "cannot be told from noise; record more or longer runs"},
+    };
+    for (const Case& c : cases) {
+        std::vector<::Run> a;
+        std::vector<::Run> b;
+        for (int r = 0; r < 3; ++r) {
+            const double offset = (r - 1) * c.spread;
+            a.push_back(::Run{r + 1, {}});
+            b.push_back(::Run{r + 1, {}});
+            for (std::size_t i = 1; i <= 48; ++i) {
+                const double wobble = 1 + 0.001 * static_cast<double>(i % 7);
+                a.back().samples.push_back({i, 0, 2.0 * std::exp(offset) * wobble});
+                b.back().samples.push_back({i, 0, 2.0 * c.ratio * std::exp(-offset) * wobble});
+            }
+        }
+        const Comparison got = CompareRuns(a, b);
+        EXPECT_EQ(got.verdict, c.verdict) << got.sentence;
+        EXPECT_NE(got.sentence.find(c.sentence), std::string::npos) << got.sentence;
+    }
+}
+
+} // namespace
