@@ -6,6 +6,7 @@
 
 #include <psapi.h>
 
+#include "readout.h"
 #include "screen_pixels.h"
 
 #include <cstdio>
@@ -517,6 +518,39 @@ int RunImpostor()
     }
     return 0;
 }
+// Unchecks "Allow window resizing": the window snaps back to its fixed size.
+void RestoreDesignedSize(HWND main)
+{
+    HWND box = GetDlgItem(main, 10);
+    if (SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        SendMessageW(box, BM_CLICK, 0, 0);
+    }
+}
+
+// The program's own figure at the designed area and at width x height, in turn for a number of
+// rounds: each time a reset, then the mean it shows after about nine passes (of the last
+// eight). Prints the ratio of the sums, a reference independent of zolvik-report.
+void MeasureSideBySide(HWND main, int width, int height, int rounds)
+{
+    ReadoutCamera camera;
+    Expect(OpenCamera(camera, main), "screen readable");
+    double sums[2] = {0, 0};
+    for (int round = 0; round < rounds; ++round) {
+        for (int side = 0; side < 2; ++side) {
+            SetDrawingArea(main, side ? width : 900, side ? height : 600);
+            SendMessageW(GetDlgItem(main, 1), BM_CLICK, 0, 0);
+            Sleep(4600);
+            const Reading reading = Look(camera);
+            Expect(reading.decoded && reading.mean > 0, "readout decoded");
+            sums[side] += reading.mean;
+            std::printf("  round %d, %d x %d: mean of 8 passes %ls ms\n", round + 1,
+                        side ? width : 900, side ? height : 600, reading.text.c_str());
+        }
+    }
+    CloseCamera(camera);
+    RestoreDesignedSize(main);
+    std::printf("side-by-side ratio: %.4f\n", sums[0] > 0 ? sums[1] / sums[0] : 0.0);
+}
 
 } // namespace
 
@@ -556,6 +590,10 @@ int wmain(int argc, wchar_t** argv)
             CheckTab(main);
         } else if (check == L"area" && argc > 3) {
             SetDrawingArea(main, _wtoi(argv[2]), _wtoi(argv[3]));
+        } else if (check == L"designed") {
+            RestoreDesignedSize(main);
+        } else if (check == L"sidebyside" && argc > 4) {
+            MeasureSideBySide(main, _wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]));
         } else if (check == L"soak") {
             CheckSoak(main, argc > 2 ? _wtoi(argv[2]) : 2000);
         } else if (check == L"escape") {
