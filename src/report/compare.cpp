@@ -69,7 +69,9 @@ std::string Format(const char* format, double a, double b, double c = 0)
 
 void Decide(Comparison& c)
 {
-    const std::string interval = Format("95 %% interval %.2f-%.2f", c.low, c.high);
+    // Rounded outwards, so the interval shown always holds the one computed.
+    const std::string interval = Format("95 %% interval %.2f-%.2f", std::floor(c.low * 100) / 100,
+                                        std::ceil(c.high * 100) / 100);
     if (!c.betweenRuns) {
         c.verdict = "inconclusive";
         c.sentence = "inconclusive (" + interval +

@@ -25,11 +25,12 @@ zolvik_alive() {
     [ -s "$state/zolvik.pid" ] && [ ! -e "$state/zolvik.exit" ] && kill -0 "$(cat "$state/zolvik.pid")" 2>/dev/null
 }
 
-# Starts Zolvik detached from this test's output; a waiter records its exit code.
+# Starts Zolvik (from the build tree, or from folder $1) detached from this test's output; a
+# waiter records its exit code.
 start_zolvik() {
     rm -f "$state/zolvik.pid" "$state/zolvik.exit"
     setsid bash -c 'cd "$1" || exit; "$2" Zolvik.exe & echo $! >"$3"; wait $!; echo $? >"$4"' \
-        _ "$build" "$ZOLVIK_WINE" "$state/zolvik.pid" "$state/zolvik.exit" \
+        _ "${1:-$build}" "$ZOLVIK_WINE" "$state/zolvik.pid" "$state/zolvik.exit" \
         </dev/null >"$state/zolvik.log" 2>&1 &
     probe wait
 }
@@ -221,6 +222,38 @@ report-compare)
     code=$?
     echo "$output (exit code $code)"
     [ "$code" = 5 ] && grep -q 'absent.csv: cannot open' <<<"$output"
+    ;;
+zip)
+    # The release zip, unzipped where a Windows user might: a folder with spaces and Cyrillic
+    # letters. Both programs run from there.
+    archive=$(ls "$build"/package/Zolvik-*-win64.zip 2>/dev/null | head -n 1)
+    if [ -z "$archive" ] || [ "$build/Zolvik.exe" -nt "$archive" ] ||
+        [ "$build/zolvik-report.exe" -nt "$archive" ]; then
+        (cd "$build" && cpack --config CPackConfig.cmake >/dev/null) || exit 1
+        archive=$(ls "$build"/package/Zolvik-*-win64.zip | head -n 1)
+    fi
+    echo "archive: $archive"
+    place="$state/Мои программы/Zolvik test"
+    rm -rf "$state/Мои программы" && mkdir -p "$place" && unzip -q "$archive" -d "$place" || exit 1
+    folder=$(ls -d "$place"/Zolvik-*-win64)
+    (cd "$folder" && sha256sum -c SHA256SUMS) || exit 1
+    cmp "$folder/Zolvik.exe" "$build/Zolvik.exe" && cmp "$folder/zolvik-report.exe" "$build/zolvik-report.exe" ||
+        { echo "the zip's programs differ from the build's"; exit 1; }
+    [ "$(ls "$folder" | sort | tr '\n' ' ')" = "README.txt SHA256SUMS Zolvik.exe zolvik-report.exe " ] ||
+        { echo "unexpected files: $(ls "$folder")"; exit 1; }
+    zolvik_alive && { probe close; wait_exit_code >/dev/null; }
+    start_zolvik "$folder"
+    zipped() { (cd "$folder" && "$ZOLVIK_WINE" zolvik-report.exe "$@" </dev/null 2>&1) | tr -d '\r'; }
+    zipped --samples 16 --csv runs.csv | tail -n 3 || exit 1
+    zipped --samples 16 --csv runs.csv --append >/dev/null || exit 1
+    [ "$(grep -c '^[12],' "$folder/runs.csv")" = 32 ] || { echo "no 2 runs in $folder/runs.csv"; exit 1; }
+    output=$(zipped --compare runs.csv runs.csv)
+    echo "$output"
+    grep -q '^ratio of medians B/A: 1.0000$' <<<"$output" || exit 1
+    probe escape
+    code=$(wait_exit_code)
+    echo "exit code of the unzipped Zolvik: $code"
+    [ "$code" = 0 ]
     ;;
 cleanup)
     zolvik_alive && kill "$(cat "$state/zolvik.pid")"
