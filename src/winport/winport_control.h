@@ -46,6 +46,10 @@ unsigned long long Now();
 
 // The screen limits how large a window can be made (default 1920 x 1080).
 void SetScreenSize(int width, int height);
+// With false, windows keep no pixels: every drawing call has all its other effects (trace,
+// pen, position, results) but paints nothing. For drivers that check no pixels, such as the
+// message fuzzer, which then runs many times faster. Reset() turns pixels back on.
+void KeepPixels(bool on);
 
 // --- Driving a message loop -------------------------------------------------------------
 // GetMessageW runs the next step whenever it has nothing to deliver. When no step is left it

@@ -1,9 +1,8 @@
-// Drawing surfaces, system colours and the performance counter of the portable layer, with
-// the call trace and fault injection that the window half shares.
+// Drawing surfaces and what they draw into: each window's pixels, the built-in font, lines,
+// fills and text, the system colours, and what tests read of the pixels.
 #include "winport_internal.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,15 +11,6 @@ namespace winport
 namespace
 {
 
-bool traceOn = false;
-std::vector<Call> trace;
-Fault faults[5];
-
-long long counterFrequency = 10000000;
-long long counterValue = 0;
-long long counterStep = 0;
-long long counterReadings = 0;
-bool steadyCounter = false;
 int openSurfaces = 0;
 
 // A stand-in for the DC_PEN stock object: only its identity matters.
@@ -162,37 +152,6 @@ void DrawSlantedLine(HWND window, int x0, int y0, int x1, int y1, COLORREF colou
 
 } // namespace
 
-bool ShouldFail(Api api)
-{
-    Fault& fault = faults[static_cast<int>(api)];
-    if (fault.decide) {
-        return fault.decide();
-    }
-    if (fault.skip > 0) {
-        --fault.skip;
-        return false;
-    }
-    if (fault.times == 0) {
-        return false;
-    }
-    if (fault.times > 0) {
-        --fault.times;
-    }
-    return true;
-}
-
-void Record(const char* name, std::initializer_list<long long> args, std::wstring text)
-{
-    if (traceOn) {
-        trace.push_back(Call{name, std::vector<long long>(args), std::move(text)});
-    }
-}
-
-long long HandleValue(const void* handle)
-{
-    return static_cast<long long>(reinterpret_cast<std::intptr_t>(handle));
-}
-
 void FillArea(HWND window, const RECT& area, COLORREF colour)
 {
     FillClipped(window, area.left, area.top, area.right, area.bottom, colour);
@@ -214,88 +173,9 @@ void DrawText(HWND window, int x, int y, const wchar_t* text, int length, COLORR
     }
 }
 
-void ResizePixels(HWND window)
-{
-    const RECT client = ClientRectOf(window);
-    const int width = std::min<int>(client.right, screenWidth * 2);
-    const int height = std::min<int>(client.bottom, screenHeight * 2);
-    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height, 0x000000);
-    // What was on screen stays where it was, as on a real display.
-    for (int y = 0; y < std::min(height, window->pixelHeight); ++y) {
-        for (int x = 0; x < std::min(width, window->pixelWidth); ++x) {
-            pixels[static_cast<size_t>(y) * width + x] =
-                window->pixels[static_cast<size_t>(y) * window->pixelWidth + x];
-        }
-    }
-    window->pixels.swap(pixels);
-    window->pixelWidth = width;
-    window->pixelHeight = height;
-}
-
-int& OpenSurfaceCount()
-{
-    return openSurfaces;
-}
-
 void ResetDrawing()
 {
-    traceOn = false;
-    trace.clear();
-    for (Fault& fault : faults) {
-        fault = Fault{};
-    }
-    counterFrequency = 10000000;
-    counterValue = 0;
-    counterStep = 0;
-    counterReadings = 0;
-    steadyCounter = false;
     openSurfaces = 0;
-}
-
-void UseSteadyClockCounter(bool on)
-{
-    steadyCounter = on;
-}
-
-void EnableTrace(bool on)
-{
-    traceOn = on;
-}
-
-const std::vector<Call>& Trace()
-{
-    return trace;
-}
-
-void ClearTrace()
-{
-    trace.clear();
-}
-
-void FailCall(Api api, int skip, int times)
-{
-    faults[static_cast<int>(api)] = Fault{skip, times, nullptr};
-}
-
-void FailWhen(Api api, std::function<bool()> decide)
-{
-    faults[static_cast<int>(api)] = Fault{0, 0, std::move(decide)};
-}
-
-void SetPerformanceFrequency(long long countsPerSecond)
-{
-    counterFrequency = countsPerSecond;
-}
-
-void SetPerformanceCounter(long long value, long long stepPerReading)
-{
-    counterValue = value;
-    counterStep = stepPerReading;
-}
-
-long long PerformanceCounterReadings()
-{
-    return counterReadings;
 }
 
 int OpenSurfaces()
@@ -477,26 +357,4 @@ DWORD WINAPI GetSysColor(int index)
     default:
         return 0x000000;
     }
-}
-
-BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency)
-{
-    Record("QueryPerformanceFrequency", {counterFrequency});
-    frequency->QuadPart = steadyCounter ? 1000000000 : counterFrequency;
-    return TRUE;
-}
-
-BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count)
-{
-    Record("QueryPerformanceCounter", {counterValue});
-    if (steadyCounter) {
-        count->QuadPart = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
-        return TRUE;
-    }
-    count->QuadPart = counterValue;
-    counterValue += counterStep;
-    ++counterReadings;
-    return TRUE;
 }
