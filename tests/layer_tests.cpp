@@ -175,4 +175,29 @@ TEST_F(LayerTest, FramebufferSavesAsAPortablePixmap)
     EXPECT_FALSE(winport::SaveImage(nullptr, path.c_str()));
 }
 
+// Without pixels every call still answers and traces as before; only nothing is painted.
+TEST_F(LayerTest, WithoutPixelsDrawingKeepsItsOtherEffects)
+{
+    std::vector<winport::Call> calls[2];
+    for (bool kept : {true, false}) {
+        SetUp();
+        winport::KeepPixels(kept);
+        winport::EnableTrace(true);
+        EXPECT_EQ(LinePixels(5, 7, 12, 7).size(), kept ? 7u : 0u);
+        calls[kept] = winport::Trace();
+        winport::EnableTrace(false);
+    }
+    ASSERT_EQ(calls[0].size(), calls[1].size());
+    for (size_t i = 0; i < calls[0].size(); ++i) {
+        const std::string& name = calls[0][i].name;
+        EXPECT_EQ(name, calls[1][i].name);
+        // Handles differ between the two windows; coordinates, colours and fills may not.
+        if (name != "GetDC" && name != "ReleaseDC" && name != "SelectObject") {
+            EXPECT_EQ(calls[0][i].args, calls[1][i].args) << name;
+        }
+    }
+    winport::Reset();
+    EXPECT_EQ(LinePixels(5, 7, 12, 7).size(), 7u);
+}
+
 } // namespace
