@@ -25,6 +25,10 @@ int Record(const Options& options)
     if (!window) {
         return Fail(kExitNoWindow, "no Zolvik window is open (class ZolvikWindowClass)");
     }
+    // Two windows of the program would each take the other's resets and readouts.
+    if (FindWindowExW(nullptr, window, L"ZolvikWindowClass", nullptr)) {
+        return Fail(kExitNoWindow, "more than one Zolvik window is open: close all but one");
+    }
     HWND button = GetDlgItem(window, 1);
     if (!button) {
         return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");

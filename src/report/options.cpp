@@ -74,9 +74,10 @@ const char kUsage[] =
     "its 95 % interval and a verdict: slower, faster, same or inconclusive. A verdict needs\n"
     "at least two runs a side, because runs of one build differ from one another.\n"
     "\n"
-    "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window, 3 the window closed during the\n"
-    "run, 4 the readout cannot be decoded, 5 a missing or malformed CSV, 6 a file cannot be\n"
-    "written, 7 the file exists (use --append or another name).\n";
+    "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
+    "window closed during the run, 4 the readout cannot be decoded, 5 a missing or\n"
+    "malformed CSV, 6 a file cannot be written, 7 the file exists (use --append or another\n"
+    "name).\n";
 
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
 {

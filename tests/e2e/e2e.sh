@@ -198,12 +198,17 @@ report-no-window)
     [ "$code" = 2 ] && grep -q 'no Zolvik window is open' <<<"$output"
     ;;
 report-undecodable)
-    (cd "$build" && "$ZOLVIK_WINE" zolvik_probe.exe impostor </dev/null >/dev/null 2>&1) &
+    # The impostor must be the only window of the class.
+    zolvik_alive && { probe close >/dev/null; wait_exit_code >/dev/null; }
+    # exec, so that the id is the impostor's own and killing it ends it: a window of the same
+    # class left behind would stand in for Zolvik in the tests after this one.
+    (cd "$build" && exec "$ZOLVIK_WINE" zolvik_probe.exe impostor </dev/null >/dev/null 2>&1) &
     impostor=$!
     sleep 1.5
     output=$(report --samples 3)
     code=$?
     kill "$impostor" 2>/dev/null
+    zolvik_wait_gone "$impostor" 10
     echo "$output (exit code $code)"
     [ "$code" = 4 ] && grep -q 'cannot be decoded' <<<"$output"
     ;;
