@@ -22,7 +22,7 @@ std::vector<::Run> RunsOf(const nlohmann::json& sides)
 {
     std::vector<::Run> runs;
     for (const auto& durations : sides) {
-        ::Run run{static_cast<int>(runs.size()) + 1, {}};
+        ::Run run = NumberedRun(static_cast<int>(runs.size()) + 1);
         for (double d : durations) {
             run.samples.push_back({run.samples.size() + 1, 0.5 * run.samples.size(), d});
         }
@@ -131,7 +131,7 @@ struct Synthetic {
         std::normal_distribution<double> runEffect(0, betweenRuns);
         std::vector<::Run> runs;
         for (int r = 1; r <= count; ++r) {
-            ::Run run{r, {}};
+            ::Run run = NumberedRun(r);
             for (double d : Passes(48, median * std::exp(runEffect(random)))) {
                 run.samples.push_back({run.samples.size() + 1, 0, d});
             }
@@ -212,8 +212,8 @@ TEST(ReportVerdict, SentencesSayWhatTheIntervalHolds)
         std::vector<::Run> b;
         for (int r = 0; r < 3; ++r) {
             const double offset = (r - 1) * c.spread;
-            a.push_back(::Run{r + 1, {}});
-            b.push_back(::Run{r + 1, {}});
+            a.push_back(NumberedRun(r + 1));
+            b.push_back(NumberedRun(r + 1));
             for (std::size_t i = 1; i <= 48; ++i) {
                 const double wobble = 1 + 0.001 * static_cast<double>(i % 7);
                 a.back().samples.push_back({i, 0, 2.0 * std::exp(offset) * wobble});

@@ -1,6 +1,7 @@
 // zolvik-report's results files, command line, pass judging and comparison output.
 #include "bench/bench.h"
 #include "report.h"
+#include "report_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -114,39 +115,6 @@ TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
     ASSERT_TRUE(ParseOptions(Words({L"--help"}), options, error));
     EXPECT_TRUE(options.help);
 }
-
-class ReportFiles : public ::testing::Test
-{
-  protected:
-    std::wstring Path(const std::wstring& name)
-    {
-        const std::string dir = ::testing::TempDir();
-        std::wstring path(dir.begin(), dir.end());
-        path += L"zolvik_" + std::to_wstring(getpid()) + L"_" + name;
-        created.push_back(path);
-        return path;
-    }
-    std::wstring Write(const std::wstring& name, const std::string& content)
-    {
-        const std::wstring path = Path(name);
-        std::ofstream(Utf8(path), std::ios::binary) << content;
-        return path;
-    }
-    static std::string Content(const std::wstring& path)
-    {
-        std::ifstream file(Utf8(path), std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-    void TearDown() override
-    {
-        for (const std::wstring& path : created) {
-            std::remove(Utf8(path).c_str());
-        }
-    }
-    std::vector<std::wstring> created;
-};
 
 TEST_F(ReportFiles, RunsAreWrittenAsTheyComeAndAppendedUnderTheNextNumber)
 {

@@ -100,15 +100,25 @@ void Decide(Comparison& c)
     }
 }
 
+std::string AreaText(const Run& run)
+{
+    return run.areaWidth > 0 || run.areaHeight > 0
+               ? std::to_string(run.areaWidth) + " x " + std::to_string(run.areaHeight)
+               : std::string();
+}
+
 void PrintSide(std::FILE* out, const char* label, const std::wstring& path,
                const std::vector<Run>& runs)
 {
     std::fprintf(out, "%s: %s, %zu run%s\n", label, Utf8(path).c_str(), runs.size(),
                  runs.size() == 1 ? "" : "s");
     for (const Run& run : runs) {
-        const RunReport r = ReportRun(Durations(run), 0);
+        const RunReport r = ReportRun(Durations(run), run.dropped);
         std::fprintf(out, "  run %d: %zu samples, median %.6f ms", run.number, r.summary.count,
                      r.estimate.median);
+        if (!AreaText(run).empty()) {
+            std::fprintf(out, ", drawing area %s", AreaText(run).c_str());
+        }
         if (r.estimate.freedom > 0) {
             std::fprintf(out, " (95 %% interval %.6f-%.6f)", r.estimate.low, r.estimate.high);
         }
@@ -117,6 +127,91 @@ void PrintSide(std::FILE* out, const char* label, const std::wstring& path,
             std::fprintf(out, "    warning: %s\n", warning.c_str());
         }
     }
+}
+
+// Flattens a provenance object into "path: value" rows, as text.
+void Flatten(const nlohmann::json& value, const std::string& path,
+             std::vector<std::pair<std::string, std::string>>& rows)
+{
+    if (value.is_object()) {
+        for (auto item = value.begin(); item != value.end(); ++item) {
+            Flatten(item.value(), path.empty() ? item.key() : path + "." + item.key(), rows);
+        }
+    } else {
+        rows.emplace_back(path, value.is_string() ? value.get<std::string>() : value.dump());
+    }
+}
+
+std::vector<std::pair<std::string, std::string>> ProvenanceRows(const ResultsFile& file)
+{
+    std::vector<std::pair<std::string, std::string>> rows;
+    if (file.record) {
+        Flatten(nlohmann::json::parse(file.provenance.program, nullptr, false), "program", rows);
+        Flatten(nlohmann::json::parse(file.provenance.environment, nullptr, false), "", rows);
+    }
+    return rows;
+}
+
+// Both environments side by side; a star marks what differs.
+void PrintEnvironments(std::FILE* out, const ResultsFile& a, const ResultsFile& b)
+{
+    const auto rowsA = ProvenanceRows(a);
+    const auto rowsB = ProvenanceRows(b);
+    std::vector<std::string> keys;
+    for (const auto* rows : {&rowsA, &rowsB}) {
+        for (const auto& row : *rows) {
+            if (std::find(keys.begin(), keys.end(), row.first) == keys.end()) {
+                keys.push_back(row.first);
+            }
+        }
+    }
+    const auto find = [](const std::vector<std::pair<std::string, std::string>>& rows,
+                         const std::string& key, bool known) {
+        for (const auto& row : rows) {
+            if (row.first == key) {
+                return row.second;
+            }
+        }
+        return std::string(known ? "(absent)" : "(a CSV file says nothing)");
+    };
+    std::fprintf(out, "environment:\n");
+    for (const std::string& key : keys) {
+        const std::string valueA = find(rowsA, key, a.record);
+        const std::string valueB = find(rowsB, key, b.record);
+        std::fprintf(out, "%c %-22s A: %s\n  %-22s B: %s\n", valueA == valueB ? ' ' : '*',
+                     key.c_str(), valueA.c_str(), "", valueB.c_str());
+    }
+}
+
+// Runs that drew different areas measured different work: their ratio says nothing of the
+// driver.
+std::vector<std::string> AreaWarnings(const std::vector<Run>& a, const std::vector<Run>& b)
+{
+    std::vector<std::string> areas;
+    std::vector<std::string> warnings;
+    for (const auto* side : {&a, &b}) {
+        for (const Run& run : *side) {
+            const std::string area = AreaText(run);
+            if (!area.empty() && std::find(areas.begin(), areas.end(), area) == areas.end()) {
+                areas.push_back(area);
+            }
+            if (run.areaChanged) {
+                warnings.push_back(std::string(side == &a ? "A" : "B") + " run " +
+                                   std::to_string(run.number) +
+                                   ": the drawing area changed during the run");
+            }
+        }
+    }
+    if (areas.size() > 1) {
+        std::string list;
+        for (const std::string& area : areas) {
+            list += (list.empty() ? "" : ", ") + area;
+        }
+        warnings.insert(warnings.begin(), "the runs drew different drawing areas (" + list +
+                                              "): their ratio compares different work, not "
+                                              "drivers");
+    }
+    return warnings;
 }
 
 nlohmann::json SideJson(const std::wstring& path, const std::vector<Run>& runs)
@@ -185,14 +280,18 @@ Comparison CompareRuns(const std::vector<Run>& a, const std::vector<Run>& b)
 int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstring& json,
                  std::FILE* out, std::FILE* errors)
 {
-    std::vector<Run> runsA;
-    std::vector<Run> runsB;
+    ResultsFile fileA;
+    ResultsFile fileB;
     std::string error;
-    if (!ReadRunsCsv(a, runsA, error) || !ReadRunsCsv(b, runsB, error)) {
+    if (!ReadResultsFile(a, fileA, error) || !ReadResultsFile(b, fileB, error)) {
         std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
         return kExitBadCsv;
     }
-    const Comparison c = CompareRuns(runsA, runsB);
+    const std::vector<Run>& runsA = fileA.runs;
+    const std::vector<Run>& runsB = fileB.runs;
+    Comparison c = CompareRuns(runsA, runsB);
+    const std::vector<std::string> areaWarnings = AreaWarnings(runsA, runsB);
+    c.warnings.insert(c.warnings.end(), areaWarnings.begin(), areaWarnings.end());
     if (!json.empty()) {
         nlohmann::json object = {
             {"verdict", c.verdict},
@@ -202,6 +301,7 @@ int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstrin
             {"high", std::isfinite(c.high) ? nlohmann::json(c.high) : nlohmann::json(nullptr)},
             {"confidence", 0.95},
             {"between_runs", c.betweenRuns},
+            {"warnings", c.warnings},
             {"a", SideJson(a, runsA)},
             {"b", SideJson(b, runsB)}};
         const int code = WriteComparisonJson(json, object, out, errors);
@@ -211,6 +311,12 @@ int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstrin
     }
     PrintSide(out, "A", a, runsA);
     PrintSide(out, "B", b, runsB);
+    if (fileA.record || fileB.record) {
+        PrintEnvironments(out, fileA, fileB);
+    }
+    for (const std::string& warning : c.warnings) {
+        std::fprintf(out, "WARNING: %s\n", warning.c_str());
+    }
     std::fprintf(out, "ratio of medians B/A: %.4f\n%s\n", c.ratio, c.sentence.c_str());
     return kExitOk;
 }

@@ -71,7 +71,7 @@ void AddSample(std::vector<Run>& runs, int number, const Sample& sample)
             return;
         }
     }
-    runs.push_back(Run{number, {sample}});
+    runs.push_back(NumberedRun(number, {sample}));
 }
 
 struct CsvContent {

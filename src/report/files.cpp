@@ -84,6 +84,14 @@ std::FILE* CreateNewFile(const std::wstring& path, bool& existed)
     return file;
 }
 
+bool RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
+
+bool MoveOver(const std::wstring& from, const std::wstring& to)
+{
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 #else
 
 std::FILE* OpenForReading(const std::wstring& path)
@@ -114,6 +122,13 @@ std::FILE* CreateNewFile(const std::wstring& path, bool& existed)
         close(descriptor);
     }
     return file;
+}
+
+bool RemoveFile(const std::wstring& path) { return std::remove(Utf8(path).c_str()) == 0; }
+
+bool MoveOver(const std::wstring& from, const std::wstring& to)
+{
+    return std::rename(Utf8(from).c_str(), Utf8(to).c_str()) == 0;
 }
 
 #endif

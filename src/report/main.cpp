@@ -45,7 +45,7 @@ int Record(const Options& options)
     SampledRun run;
     const int code = SampleWindow(window, button, options, sink, run);
     CloseCsvSink(sink);
-    const std::vector<double> durations = Durations(Run{sink.run, run.samples});
+    const std::vector<double> durations = Durations(NumberedRun(sink.run, run.samples));
     if (!durations.empty() || run.dropped > 0) {
         PrintRunReport(stdout, "single-pass durations", ReportRun(durations, run.dropped));
     }

@@ -28,12 +28,18 @@ struct Sample {
     double durationMs; // one pass
 };
 
-// One sampling invocation.
+// One sampling invocation. Runs read from a CSV file know only their samples.
 struct Run {
     int number = 0;
     std::vector<Sample> samples;
+    std::string started;         // UTC, ISO 8601; empty when unknown
+    int areaWidth = 0;           // the drawing area at the start; 0 when unknown
+    int areaHeight = 0;
+    bool areaChanged = false;    // the drawing area changed during the run
+    std::size_t dropped = 0;
 };
 
+Run NumberedRun(int number, std::vector<Sample> samples = {});
 std::vector<double> Durations(const Run& run);
 
 // ---- Judging one pass -------------------------------------------------------------------
@@ -141,6 +147,30 @@ struct CsvSink {
 int OpenCsvSink(const std::wstring& path, bool append, CsvSink& sink, std::string& error);
 bool WriteSampleRow(const CsvSink& sink, const Sample& sample);
 void CloseCsvSink(CsvSink& sink);
+
+// ---- Records (JSON): the runs with where they ran --------------------------------------
+
+// What a record says of the program and the machine; JSON null where the platform did not
+// tell. Both are JSON objects, kept as text here.
+struct Provenance {
+    std::string program;     // {"version": ...}
+    std::string environment; // {"os": ..., "adapter": ..., "screen": ..., ...}
+};
+
+// A results file of either kind, as --compare reads it.
+struct ResultsFile {
+    std::vector<Run> runs;
+    bool record = false; // a JSON record, with provenance; a CSV file has none
+    Provenance provenance;
+};
+
+bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& error);
+bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error);
+// Writes a new record holding `run`, or with `append` adds `run` to an existing record (a
+// missing one is started). The record is written whole to a temporary file and renamed over
+// the old one, so a failure never leaves half a record. Returns an exit code.
+int WriteRecord(const std::wstring& path, bool append, const Provenance& provenance, Run run,
+                std::string& error);
 
 // --compare A B: each side's runs, then the verdict; --json writes it as one object too.
 int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstring& json,

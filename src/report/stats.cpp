@@ -97,6 +97,14 @@ void WarnOfDrift(const std::vector<double>& durations, std::size_t blocks, RunRe
 
 } // namespace
 
+Run NumberedRun(int number, std::vector<Sample> samples)
+{
+    Run run;
+    run.number = number;
+    run.samples = std::move(samples);
+    return run;
+}
+
 std::vector<double> Durations(const Run& run)
 {
     std::vector<double> durations;

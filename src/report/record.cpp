@@ -1,0 +1,273 @@
+#include "files.h"
+#include "report.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+
+using nlohmann::json;
+
+namespace
+{
+
+const char kFormat[] = "zolvik-report record";
+
+json SummaryJson(const RunReport& r)
+{
+    const Summary& s = r.summary;
+    json summary = {{"count", s.count},   {"minimum_ms", s.minimum}, {"median_ms", s.median},
+                    {"mean_ms", s.mean},  {"p95_ms", s.p95},         {"maximum_ms", s.maximum},
+                    {"stddev_ms", s.stddev}};
+    if (r.estimate.freedom > 0) {
+        summary["median_low_ms"] = r.estimate.low;
+        summary["median_high_ms"] = r.estimate.high;
+    } else {
+        summary["median_low_ms"] = nullptr;
+        summary["median_high_ms"] = nullptr;
+    }
+    return summary;
+}
+
+json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
+{
+    const RunReport report = ReportRun(Durations(run), run.dropped);
+    json samples = json::array();
+    for (const Sample& s : run.samples) {
+        samples.push_back({{"index", s.index}, {"seconds", s.seconds}, {"duration_ms", s.durationMs}});
+    }
+    json warnings = report.warnings;
+    for (const std::string& warning : moreWarnings) {
+        warnings.push_back(warning);
+    }
+    if (run.areaChanged) {
+        warnings.push_back("the drawing area changed during the run: its passes drew different "
+                           "amounts of work");
+    }
+    json area = nullptr;
+    if (run.areaWidth > 0 || run.areaHeight > 0) {
+        area = {{"width", run.areaWidth}, {"height", run.areaHeight}};
+    }
+    return {{"run", run.number},
+            {"started", run.started.empty() ? json(nullptr) : json(run.started)},
+            {"drawing_area", area},
+            {"drawing_area_changed", run.areaChanged},
+            {"samples", samples},
+            {"dropped", run.dropped},
+            {"summary", SummaryJson(report)},
+            {"warnings", warnings}};
+}
+
+// Reading: every value is checked for its type and range, and an error names where it is.
+bool Fail(std::string& error, const std::string& where, const std::string& what)
+{
+    error = where + ": " + what;
+    return false;
+}
+
+bool Count(const json& value, double least, double& out)
+{
+    if (!value.is_number_integer() && !value.is_number_unsigned()) {
+        return false;
+    }
+    out = value.get<double>();
+    return out >= least && out <= 1e9;
+}
+
+bool Number(const json& value, double& out)
+{
+    if (!value.is_number()) {
+        return false;
+    }
+    out = value.get<double>();
+    return std::isfinite(out) && out >= 0;
+}
+
+bool ReadSample(const json& value, Sample& sample, const std::string& where, std::string& error)
+{
+    double index = 0;
+    if (!value.is_object() || !value.contains("index") || !Count(value["index"], 1, index) ||
+        !value.contains("seconds") || !Number(value["seconds"], sample.seconds) ||
+        !value.contains("duration_ms") || !Number(value["duration_ms"], sample.durationMs)) {
+        return Fail(error, where, "a sample needs index (from 1), seconds and duration_ms (0 or more)");
+    }
+    sample.index = static_cast<std::size_t>(index);
+    return true;
+}
+
+bool ReadArea(const json& run, Run& out, const std::string& where, std::string& error)
+{
+    if (!run.contains("drawing_area") || run["drawing_area"].is_null()) {
+        return true;
+    }
+    const json& area = run["drawing_area"];
+    double width = 0;
+    double height = 0;
+    if (!area.is_object() || !area.contains("width") || !Count(area["width"], 0, width) ||
+        !area.contains("height") || !Count(area["height"], 0, height)) {
+        return Fail(error, where + ".drawing_area", "needs whole width and height");
+    }
+    out.areaWidth = static_cast<int>(width);
+    out.areaHeight = static_cast<int>(height);
+    out.areaChanged = run.contains("drawing_area_changed") &&
+                      run["drawing_area_changed"].is_boolean() &&
+                      run["drawing_area_changed"].get<bool>();
+    return true;
+}
+
+bool ReadRun(const json& value, std::size_t position, Run& run, const std::string& where,
+             std::string& error)
+{
+    if (!value.is_object() || !value.contains("samples") || !value["samples"].is_array()) {
+        return Fail(error, where, "a run needs an array of samples");
+    }
+    double number = static_cast<double>(position + 1);
+    if (value.contains("run") && !Count(value["run"], 1, number)) {
+        return Fail(error, where + ".run", "not a run number");
+    }
+    run.number = static_cast<int>(number);
+    double dropped = 0;
+    if (value.contains("dropped") && !Count(value["dropped"], 0, dropped)) {
+        return Fail(error, where + ".dropped", "not a count");
+    }
+    run.dropped = static_cast<std::size_t>(dropped);
+    if (value.contains("started") && value["started"].is_string()) {
+        run.started = value["started"].get<std::string>();
+    }
+    if (!ReadArea(value, run, where, error)) {
+        return false;
+    }
+    const json& samples = value["samples"];
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        Sample sample = {};
+        if (!ReadSample(samples[i], sample, where + ".samples[" + std::to_string(i) + "]", error)) {
+            return false;
+        }
+        run.samples.push_back(sample);
+    }
+    return true;
+}
+
+bool ReadJsonFile(const std::wstring& path, json& document, std::string& error)
+{
+    std::FILE* file = OpenForReading(path);
+    if (!file) {
+        return Fail(error, Utf8(path), "cannot open");
+    }
+    std::string text;
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, got);
+    }
+    std::fclose(file);
+    document = json::parse(text, nullptr, false);
+    if (document.is_discarded()) {
+        return Fail(error, Utf8(path), "not well-formed JSON");
+    }
+    return true;
+}
+
+bool ParseRecord(const json& document, ResultsFile& file, const std::string& name,
+                 std::string& error)
+{
+    if (!document.is_object() || !document.contains("format") || document["format"] != kFormat) {
+        return Fail(error, name, std::string("not a zolvik-report record (\"format\": \"") +
+                                     kFormat + "\")");
+    }
+    if (!document.contains("runs") || !document["runs"].is_array()) {
+        return Fail(error, name, "a record needs an array of runs");
+    }
+    file = ResultsFile();
+    file.record = true;
+    file.provenance.program = document.value("program", json(nullptr)).dump();
+    file.provenance.environment = document.value("environment", json(nullptr)).dump();
+    const json& runs = document["runs"];
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        Run run;
+        if (!ReadRun(runs[i], i, run, name + ": runs[" + std::to_string(i) + "]", error)) {
+            return false;
+        }
+        file.runs.push_back(run);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error)
+{
+    json document;
+    return ReadJsonFile(path, document, error) && ParseRecord(document, file, Utf8(path), error);
+}
+
+bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& error)
+{
+    std::FILE* probe = OpenForReading(path);
+    if (!probe) {
+        return Fail(error, Utf8(path), "cannot open");
+    }
+    int first = std::fgetc(probe);
+    while (first == ' ' || first == '\t' || first == '\r' || first == '\n') {
+        first = std::fgetc(probe);
+    }
+    std::fclose(probe);
+    if (first == '{') {
+        if (!ReadRecord(path, file, error)) {
+            return false;
+        }
+        // A run cut short before its first pass has nothing to compare.
+        std::vector<Run> runs;
+        for (const Run& run : file.runs) {
+            if (!run.samples.empty()) {
+                runs.push_back(run);
+            }
+        }
+        file.runs = runs;
+        return !file.runs.empty() || Fail(error, Utf8(path), "no samples");
+    }
+    file = ResultsFile();
+    return ReadRunsCsv(path, file.runs, error);
+}
+
+int WriteRecord(const std::wstring& path, bool append, const Provenance& provenance, Run run,
+                std::string& error)
+{
+    const std::string name = Utf8(path);
+    json document = {{"format", kFormat},
+                     {"program", json::parse(provenance.program, nullptr, false)},
+                     {"environment", json::parse(provenance.environment, nullptr, false)},
+                     {"runs", json::array()}};
+    std::vector<std::string> warnings;
+    run.number = 1;
+    if (FileExists(path)) {
+        ResultsFile existing;
+        if (!append) {
+            error = name + " exists: a results file is never overwritten; give --append to add a " +
+                    "run to it, or another name";
+            return kExitFileExists;
+        }
+        json old;
+        if (!ReadJsonFile(path, old, error) || !ParseRecord(old, existing, name, error)) {
+            error += "; --append adds runs only to a zolvik-report record";
+            return kExitBadCsv;
+        }
+        run.number = existing.runs.empty() ? 1 : existing.runs.back().number + 1;
+        if (json::parse(existing.provenance.environment, nullptr, false) != document["environment"]) {
+            warnings.push_back("recorded in another environment than the record's: its figures "
+                               "are not comparable with the other runs'");
+        }
+        document = old;
+    }
+    document["runs"].push_back(RunJson(run, warnings));
+    const std::wstring temporary = path + L".partial";
+    RemoveFile(temporary);
+    bool existed = false;
+    std::FILE* file = CreateNewFile(temporary, existed);
+    const std::string text = document.dump(1) + "\n";
+    const bool written = file && std::fputs(text.c_str(), file) >= 0;
+    if ((file && std::fclose(file) != 0) || !written || !MoveOver(temporary, path)) {
+        RemoveFile(temporary);
+        error = "cannot write " + name;
+        return kExitCannotWrite;
+    }
+    return kExitOk;
+}
