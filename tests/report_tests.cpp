@@ -100,8 +100,9 @@ TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
         {Words({L"--seconds", L"inf"}), "--seconds takes"},
         {Words({L"--samples"}), "--samples needs a value"},
         {Words({L"--bogus"}), "unknown argument \"--bogus\""},
-        {Words({L"--append"}), "--append adds a run to the file given with --csv"},
-        {Words({L"--json", L"x.json"}), "give it with --compare"},
+        {Words({L"--append"}), "--append adds a run to the file given with --csv or --json"},
+        {Words({L"--json", L"-"}), "a record goes to a file"},
+        {Words({L"--plot"}), "--plot needs a value"},
         {Words({L"--compare", L"a", L"b", L"--samples", L"3"}), "--compare reads files"},
         {Words({L"--compare", L"a"}), "--compare needs two files"},
     };

@@ -84,7 +84,10 @@ std::FILE* CreateNewFile(const std::wstring& path, bool& existed)
     return file;
 }
 
-bool RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
+bool RemoveFile(const std::wstring& path)
+{
+    return DeleteFileW(path.c_str()) != 0;
+}
 
 bool MoveOver(const std::wstring& from, const std::wstring& to)
 {
@@ -124,7 +127,10 @@ std::FILE* CreateNewFile(const std::wstring& path, bool& existed)
     return file;
 }
 
-bool RemoveFile(const std::wstring& path) { return std::remove(Utf8(path).c_str()) == 0; }
+bool RemoveFile(const std::wstring& path)
+{
+    return std::remove(Utf8(path).c_str()) == 0;
+}
 
 bool MoveOver(const std::wstring& from, const std::wstring& to)
 {

@@ -1,6 +1,9 @@
 // zolvik-report: single-pass durations of a running Zolvik, read from its window, with a
-// summary, a results file of runs and comparisons of runs. The program itself stays as it
-// is: this companion only clicks its "Reset statistics" button and reads its pixels.
+// summary, results files of runs (CSV and JSON records), pictures and comparisons of runs.
+// The program itself stays as it is: this companion only clicks its "Reset statistics" button
+// and reads its pixels.
+#include "environment.h"
+#include "files.h"
 #include "report.h"
 #include "sampler.h"
 
@@ -19,37 +22,85 @@ int Fail(int code, const std::string& message)
     return code;
 }
 
-int Record(const Options& options)
+HWND FindProgram(int& code, std::string& error)
 {
+    code = kExitNoWindow;
     HWND window = FindWindowW(L"ZolvikWindowClass", nullptr);
     if (!window) {
-        return Fail(kExitNoWindow, "no Zolvik window is open (class ZolvikWindowClass)");
+        error = "no Zolvik window is open (class ZolvikWindowClass)";
+        return nullptr;
     }
     // Two windows of the program would each take the other's resets and readouts.
     if (FindWindowExW(nullptr, window, L"ZolvikWindowClass", nullptr)) {
-        return Fail(kExitNoWindow, "more than one Zolvik window is open: close all but one");
+        error = "more than one Zolvik window is open: close all but one";
+        return nullptr;
     }
-    HWND button = GetDlgItem(window, 1);
-    if (!button) {
+    code = kExitOk;
+    return window;
+}
+
+// A record or a picture that cannot be written must be known before minutes of sampling.
+int CheckOutputs(const Options& options, std::string& error)
+{
+    if (!options.json.empty() && FileExists(options.json)) {
+        ResultsFile existing;
+        if (!options.append) {
+            error = Utf8(options.json) + " exists: a results file is never overwritten; give " +
+                    "--append to add a run to it, or another name";
+            return kExitFileExists;
+        }
+        if (!ReadRecord(options.json, existing, error)) {
+            error += "; --append adds runs only to a zolvik-report record";
+            return kExitBadCsv;
+        }
+    }
+    if (!options.plot.empty() && FileExists(options.plot)) {
+        error = Utf8(options.plot) + " exists: zolvik-report never overwrites a file";
+        return kExitFileExists;
+    }
+    return kExitOk;
+}
+
+int Record(const Options& options)
+{
+    int code = kExitOk;
+    std::string error;
+    HWND window = FindProgram(code, error);
+    HWND button = window ? GetDlgItem(window, 1) : nullptr;
+    if (window && !button) {
         return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");
     }
+    if (!window || (code = CheckOutputs(options, error)) != kExitOk) {
+        return Fail(code, error);
+    }
     CsvSink sink;
-    std::string error;
     if (!options.csv.empty()) {
-        const int code = OpenCsvSink(options.csv, options.append, sink, error);
-        if (code != kExitOk) {
+        if ((code = OpenCsvSink(options.csv, options.append, sink, error)) != kExitOk) {
             return Fail(code, error);
         }
         std::printf("recording run %d into %s\n", sink.run, Utf8(options.csv).c_str());
     }
-    SampledRun run;
-    const int code = SampleWindow(window, button, options, sink, run);
+    // Gathered before sampling, so that none of it falls among the passes measured.
+    const Provenance provenance = {ProgramJson(window), EnvironmentJson()};
+    Run run = NumberedRun(sink.run);
+    run.started = UtcNow();
+    SampledRun sampled;
+    code = SampleWindow(window, button, options, sink, sampled);
     CloseCsvSink(sink);
-    const std::vector<double> durations = Durations(NumberedRun(sink.run, run.samples));
-    if (!durations.empty() || run.dropped > 0) {
-        PrintRunReport(stdout, "single-pass durations", ReportRun(durations, run.dropped));
+    run.samples = sampled.samples;
+    run.dropped = sampled.dropped;
+    run.areaWidth = sampled.areaWidth;
+    run.areaHeight = sampled.areaHeight;
+    run.areaChanged = sampled.areaChanged;
+    if (!run.samples.empty() || run.dropped > 0) {
+        PrintRunReport(stdout, "single-pass durations", ReportRun(Durations(run), run.dropped));
     }
-    return code;
+    int written = kExitOk;
+    if (!options.json.empty() &&
+        (written = WriteRecord(options.json, options.append, provenance, run, error)) != kExitOk) {
+        Fail(written, error);
+    }
+    return code != kExitOk ? code : written;
 }
 
 } // namespace

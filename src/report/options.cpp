@@ -48,12 +48,12 @@ bool ParseSeconds(const std::wstring& text, double& seconds, std::string& error)
 bool CheckCombination(const Options& options, std::string& error)
 {
     const bool sampling = options.samples || options.seconds > 0 || !options.csv.empty();
-    if (!options.compare.empty() && sampling) {
-        error = "--compare reads files: it takes no --samples, --seconds or --csv";
-    } else if (options.append && options.csv.empty()) {
-        error = "--append adds a run to the file given with --csv";
-    } else if (!options.json.empty() && options.compare.empty()) {
-        error = "--json writes a comparison: give it with --compare";
+    if (!options.compare.empty() && (sampling || options.append)) {
+        error = "--compare reads files: it takes no --samples, --seconds, --csv or --append";
+    } else if (options.append && options.csv.empty() && options.json.empty()) {
+        error = "--append adds a run to the file given with --csv or --json";
+    } else if (options.json == L"-" && options.compare.empty()) {
+        error = "a record goes to a file: --json - writes only a comparison";
     }
     return error.empty();
 }
@@ -61,18 +61,22 @@ bool CheckCombination(const Options& options, std::string& error)
 } // namespace
 
 const char kUsage[] =
-    "usage: zolvik-report [--samples N | --seconds S] [--csv FILE [--append]]\n"
-    "       zolvik-report --compare A.csv B.csv [--json FILE|-]\n"
+    "usage: zolvik-report [--samples N | --seconds S] [--csv FILE] [--json FILE] [--append]\n"
+    "                     [--plot FILE.svg]\n"
+    "       zolvik-report --compare A B [--json FILE|-] [--plot FILE.svg]\n"
     "       zolvik-report --help | --version\n"
     "\n"
     "Records single-pass durations from the running Zolvik window (it must be visible): it\n"
     "clicks \"Reset statistics\" after each pass and reads the mean the window then shows,\n"
     "which is that pass alone. A pass it cannot be sure of is dropped and counted.\n"
     "Default: 24 samples. --csv writes one row a sample (run,index,seconds,duration_ms) as it\n"
-    "goes and never overwrites a file; --append adds the next run to it.\n"
-    "--compare takes every run of A and of B and prints the ratio B/A of their medians with\n"
-    "its 95 % interval and a verdict: slower, faster, same or inconclusive. A verdict needs\n"
-    "at least two runs a side, because runs of one build differ from one another.\n"
+    "goes; --json writes a record of the run with the program's version and the machine\n"
+    "(adapter, driver, screen mode, OS, CPU, memory). Neither overwrites a file: --append\n"
+    "adds the next run to it. --plot draws the run, or the comparison, as an SVG picture.\n"
+    "--compare takes every run of A and of B (CSV files or records) and prints the ratio\n"
+    "B/A of their medians with its 95 % interval and a verdict: slower, faster, same or\n"
+    "inconclusive. A verdict needs at least two runs a side, because runs of one build\n"
+    "differ from one another.\n"
     "\n"
     "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
     "window closed during the run, 4 the readout cannot be decoded, 5 a missing or\n"
@@ -102,12 +106,14 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             options.csv = arguments[++i];
         } else if (arg == L"--json" && hasValue) {
             options.json = arguments[++i];
+        } else if (arg == L"--plot" && hasValue) {
+            options.plot = arguments[++i];
         } else if (arg == L"--compare" && i + 2 < arguments.size()) {
             options.compare = {arguments[i + 1], arguments[i + 2]};
             i += 2;
         } else {
             const bool takesValue = arg == L"--samples" || arg == L"--seconds" || arg == L"--csv" ||
-                                    arg == L"--json" || arg == L"--compare";
+                                    arg == L"--json" || arg == L"--plot" || arg == L"--compare";
             error = takesValue
                         ? Utf8(arg) + (arg == L"--compare" ? " needs two files" : " needs a value")
                         : "unknown argument \"" + Utf8(arg) + "\"";

@@ -15,8 +15,8 @@ const char kFormat[] = "zolvik-report record";
 json SummaryJson(const RunReport& r)
 {
     const Summary& s = r.summary;
-    json summary = {{"count", s.count},   {"minimum_ms", s.minimum}, {"median_ms", s.median},
-                    {"mean_ms", s.mean},  {"p95_ms", s.p95},         {"maximum_ms", s.maximum},
+    json summary = {{"count", s.count},     {"minimum_ms", s.minimum}, {"median_ms", s.median},
+                    {"mean_ms", s.mean},    {"p95_ms", s.p95},         {"maximum_ms", s.maximum},
                     {"stddev_ms", s.stddev}};
     if (r.estimate.freedom > 0) {
         summary["median_low_ms"] = r.estimate.low;
@@ -33,7 +33,8 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
     const RunReport report = ReportRun(Durations(run), run.dropped);
     json samples = json::array();
     for (const Sample& s : run.samples) {
-        samples.push_back({{"index", s.index}, {"seconds", s.seconds}, {"duration_ms", s.durationMs}});
+        samples.push_back(
+            {{"index", s.index}, {"seconds", s.seconds}, {"duration_ms", s.durationMs}});
     }
     json warnings = report.warnings;
     for (const std::string& warning : moreWarnings) {
@@ -88,7 +89,8 @@ bool ReadSample(const json& value, Sample& sample, const std::string& where, std
     if (!value.is_object() || !value.contains("index") || !Count(value["index"], 1, index) ||
         !value.contains("seconds") || !Number(value["seconds"], sample.seconds) ||
         !value.contains("duration_ms") || !Number(value["duration_ms"], sample.durationMs)) {
-        return Fail(error, where, "a sample needs index (from 1), seconds and duration_ms (0 or more)");
+        return Fail(error, where,
+                    "a sample needs index (from 1), seconds and duration_ms (0 or more)");
     }
     sample.index = static_cast<std::size_t>(index);
     return true;
@@ -170,8 +172,8 @@ bool ParseRecord(const json& document, ResultsFile& file, const std::string& nam
                  std::string& error)
 {
     if (!document.is_object() || !document.contains("format") || document["format"] != kFormat) {
-        return Fail(error, name, std::string("not a zolvik-report record (\"format\": \"") +
-                                     kFormat + "\")");
+        return Fail(error, name,
+                    std::string("not a zolvik-report record (\"format\": \"") + kFormat + "\")");
     }
     if (!document.contains("runs") || !document["runs"].is_array()) {
         return Fail(error, name, "a record needs an array of runs");
@@ -251,7 +253,8 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
             return kExitBadCsv;
         }
         run.number = existing.runs.empty() ? 1 : existing.runs.back().number + 1;
-        if (json::parse(existing.provenance.environment, nullptr, false) != document["environment"]) {
+        if (json::parse(existing.provenance.environment, nullptr, false) !=
+            document["environment"]) {
             warnings.push_back("recorded in another environment than the record's: its figures "
                                "are not comparable with the other runs'");
         }

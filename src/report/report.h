@@ -32,10 +32,10 @@ struct Sample {
 struct Run {
     int number = 0;
     std::vector<Sample> samples;
-    std::string started;         // UTC, ISO 8601; empty when unknown
-    int areaWidth = 0;           // the drawing area at the start; 0 when unknown
+    std::string started; // UTC, ISO 8601; empty when unknown
+    int areaWidth = 0;   // the drawing area at the start; 0 when unknown
     int areaHeight = 0;
-    bool areaChanged = false;    // the drawing area changed during the run
+    bool areaChanged = false; // the drawing area changed during the run
     std::size_t dropped = 0;
 };
 
@@ -184,6 +184,7 @@ struct Options {
     std::wstring csv;
     bool append = false;
     std::wstring json;
+    std::wstring plot;
     std::vector<std::wstring> compare;
     bool help = false;
     bool version = false;

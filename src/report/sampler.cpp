@@ -137,6 +137,15 @@ void ExpectNext(Tracker& t, double before, double seen)
     }
 }
 
+// The program keeps a 4-pixel margin left, right and below, and its panel above.
+void DrawingArea(HWND window, int& width, int& height)
+{
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(window, &client);
+    width = client.right - 8 > 0 ? client.right - 8 : 0;
+    height = client.bottom - 88 > 0 ? client.bottom - 88 : 0;
+}
+
 int SampleLoop(Tracker& t, const Options& options, const CsvSink& sink, SampledRun& run)
 {
     for (;;) {
@@ -168,6 +177,10 @@ int SampleLoop(Tracker& t, const Options& options, const CsvSink& sink, SampledR
                         reading.text.c_str());
         }
         std::fflush(stdout);
+        int width = 0;
+        int height = 0;
+        DrawingArea(t.window, width, height);
+        run.areaChanged = run.areaChanged || width != run.areaWidth || height != run.areaHeight;
         ExpectNext(t, before, w.seen);
         t.previousSeen = w.seen;
         t.previousBefore = before;
@@ -186,6 +199,7 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     if (!OpenCamera(t.camera, window)) {
         return Fail(kExitUndecodable, "cannot read the screen");
     }
+    DrawingArea(window, run.areaWidth, run.areaHeight);
     t.start = NowMs();
     t.end = options.seconds > 0 ? t.start + options.seconds * 1000.0 : 0;
     t.previousText = Look(t.camera).text;

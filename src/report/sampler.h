@@ -10,6 +10,9 @@
 struct SampledRun {
     std::vector<Sample> samples;
     std::size_t dropped = 0;
+    int areaWidth = 0; // the drawing area for the client area at the start
+    int areaHeight = 0;
+    bool areaChanged = false;
 };
 
 // Resets the program's history after every pass it sees, so that every value it reads is one

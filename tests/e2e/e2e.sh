@@ -135,8 +135,8 @@ report-runs)
     # 1.26 times the work, stayed inconclusive after eight runs a side), so rounds go on until
     # A against P is decided, as a user is told to ("record more runs"), up to a limit. A
     # against B must then give no slower or faster verdict, and A against P "slower" with an
-    # interval that holds the ratio the probe measures side by side from the program's own
-    # readout.
+    # interval that meets the one the probe measures pass by pass, side by side, from the
+    # program's own readout.
     samples=${ZOLVIK_RUN_SAMPLES:-16}
     rounds=${ZOLVIK_RUN_ROUNDS:-8}
     verdict() { /usr/bin/python3 -c 'import json, sys; print(json.load(sys.stdin)["verdict"])'; }
@@ -153,18 +153,22 @@ report-runs)
         [ "$so_far" = slower ] && break
     done
     probe designed >/dev/null
-    reference=$(probe sidebyside 1273 849 4 | tr -d '\r' | awk '/^side-by-side ratio:/ {print $3}')
+    reference=$(probe sidebyside 1273 849 40 | tr -d '\r' | grep '^side-by-side ratio:')
+    echo "probe, pass by pass: $reference"
     same=$(report --compare e2e/aa-a.csv e2e/aa-b.csv)
     echo "$same"
     report --compare e2e/aa-a.csv e2e/planted.csv | tail -n 2
     planted=$(report --compare e2e/aa-a.csv e2e/planted.csv --json -)
     ! grep -qE '^B is .* (slower|faster) than A' <<<"$same" || { echo "A/A gave a verdict"; exit 1; }
+    # The two intervals must meet: the runs' ratio agrees with the one measured side by side.
     /usr/bin/python3 -c '
-import json, sys
-c = json.loads(sys.argv[1]); reference = float(sys.argv[2])
-print("planted: %s over %d runs a side, ratio %.3f, interval %.3f-%.3f; side by side %.3f"
-      % (c["verdict"], c["a"]["runs"], c["ratio"], c["low"], c["high"], reference))
-sys.exit(0 if c["verdict"] == "slower" and c["low"] <= reference <= c["high"] else 1)' "$planted" "$reference"
+import json, re, sys
+c = json.loads(sys.argv[1])
+m = re.search(r"ratio: ([0-9.]+) \(95 % interval ([0-9.]+)-([0-9.]+)\)", sys.argv[2])
+low, high = float(m.group(2)), float(m.group(3))
+print("planted: %s over %d runs a side, ratio %.3f, interval %.3f-%.3f; side by side %.3f-%.3f"
+      % (c["verdict"], c["a"]["runs"], c["ratio"], c["low"], c["high"], low, high))
+sys.exit(0 if c["verdict"] == "slower" and c["low"] <= high and low <= c["high"] else 1)' "$planted" "$reference"
     ;;
 report-closed)
     zolvik_alive || start_zolvik

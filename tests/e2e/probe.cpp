@@ -9,6 +9,7 @@
 #include "readout.h"
 #include "screen_pixels.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -527,29 +528,47 @@ void RestoreDesignedSize(HWND main)
     }
 }
 
-// The program's own figure at the designed area and at width x height, in turn for a number of
-// rounds: each time a reset, then the mean it shows after about nine passes (of the last
-// eight). Prints the ratio of the sums, a reference independent of zolvik-report.
-void MeasureSideBySide(HWND main, int width, int height, int rounds)
+// One pass at the given drawing area: a reset after resizing, then the first value shown,
+// which is the mean of that pass alone. 0 when none showed.
+double OnePassAt(HWND main, ReadoutCamera& camera, int width, int height)
+{
+    SetDrawingArea(main, width, height);
+    SendMessageW(GetDlgItem(main, 1), BM_CLICK, 0, 0);
+    for (int look = 0; look < 100; ++look) {
+        Sleep(20);
+        const Reading reading = Look(camera);
+        if (reading.decoded && reading.mean > 0) {
+            return reading.mean;
+        }
+    }
+    return 0;
+}
+
+// A reference independent of zolvik-report: single passes at the designed area and at
+// width x height in turn, pass by pass, so that drift falls on both alike. Prints the median
+// of the pairs' ratios and its 95 % interval from the order statistics (ranks of the
+// binomial distribution, when there are 40 pairs).
+void MeasureSideBySide(HWND main, int width, int height, int pairs)
 {
     ReadoutCamera camera;
     Expect(OpenCamera(camera, main), "screen readable");
-    double sums[2] = {0, 0};
-    for (int round = 0; round < rounds; ++round) {
-        for (int side = 0; side < 2; ++side) {
-            SetDrawingArea(main, side ? width : 900, side ? height : 600);
-            SendMessageW(GetDlgItem(main, 1), BM_CLICK, 0, 0);
-            Sleep(4600);
-            const Reading reading = Look(camera);
-            Expect(reading.decoded && reading.mean > 0, "readout decoded");
-            sums[side] += reading.mean;
-            std::printf("  round %d, %d x %d: mean of 8 passes %ls ms\n", round + 1,
-                        side ? width : 900, side ? height : 600, reading.text.c_str());
+    std::vector<double> ratios;
+    for (int pair = 0; pair < pairs; ++pair) {
+        const double designed = OnePassAt(main, camera, 900, 600);
+        const double larger = OnePassAt(main, camera, width, height);
+        if (designed > 0 && larger > 0) {
+            ratios.push_back(larger / designed);
         }
     }
     CloseCamera(camera);
     RestoreDesignedSize(main);
-    std::printf("side-by-side ratio: %.4f\n", sums[0] > 0 ? sums[1] / sums[0] : 0.0);
+    std::sort(ratios.begin(), ratios.end());
+    ExpectEqual(static_cast<long long>(ratios.size()), pairs, "pairs measured");
+    if (ratios.size() == 40) {
+        // Of 40 draws, the 14th and 27th smallest hold the median with probability 0.96.
+        std::printf("side-by-side ratio: %.4f (95 %% interval %.4f-%.4f)\n",
+                    (ratios[19] + ratios[20]) / 2, ratios[13], ratios[26]);
+    }
 }
 
 } // namespace
