@@ -214,6 +214,13 @@ std::vector<std::string> AreaWarnings(const std::vector<Run>& a, const std::vect
     return warnings;
 }
 
+// The machine a record names, else the file's name.
+std::string SideName(const std::wstring& path, const ResultsFile& file)
+{
+    const std::string machine = file.record ? DescribeMachine(file.provenance) : std::string();
+    return machine.empty() ? Utf8(path) : machine + " (" + Utf8(path) + ")";
+}
+
 nlohmann::json SideJson(const std::wstring& path, const std::vector<Run>& runs)
 {
     nlohmann::json side = {{"file", Utf8(path)}, {"runs", runs.size()}};
@@ -278,7 +285,7 @@ Comparison CompareRuns(const std::vector<Run>& a, const std::vector<Run>& b)
 }
 
 int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstring& json,
-                 std::FILE* out, std::FILE* errors)
+                 const std::wstring& plot, std::FILE* out, std::FILE* errors)
 {
     ResultsFile fileA;
     ResultsFile fileB;
@@ -292,6 +299,14 @@ int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstrin
     Comparison c = CompareRuns(runsA, runsB);
     const std::vector<std::string> areaWarnings = AreaWarnings(runsA, runsB);
     c.warnings.insert(c.warnings.end(), areaWarnings.begin(), areaWarnings.end());
+    const std::string title =
+        "Zolvik line drawing time: A " + SideName(a, fileA) + " against B " + SideName(b, fileB);
+    const int plotted =
+        plot.empty() ? kExitOk : WriteComparisonPlot(plot, runsA, runsB, c, title, error);
+    if (plotted != kExitOk) {
+        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
+        return plotted;
+    }
     if (!json.empty()) {
         nlohmann::json object = {
             {"verdict", c.verdict},

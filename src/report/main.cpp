@@ -100,6 +100,16 @@ int Record(const Options& options)
         (written = WriteRecord(options.json, options.append, provenance, run, error)) != kExitOk) {
         Fail(written, error);
     }
+    if (!options.plot.empty() && !run.samples.empty()) {
+        const std::string machine = DescribeMachine(provenance);
+        const std::string title = "Zolvik line drawing time, run started " + run.started +
+                                  (machine.empty() ? "" : ": " + machine);
+        const int plotted = WriteRunPlot(options.plot, run, title, error);
+        if (plotted != kExitOk) {
+            Fail(plotted, error);
+            written = written != kExitOk ? written : plotted;
+        }
+    }
     return code != kExitOk ? code : written;
 }
 
@@ -122,7 +132,8 @@ int wmain(int argc, wchar_t** argv)
         return kExitOk;
     }
     if (!options.compare.empty()) {
-        return CompareFiles(options.compare[0], options.compare[1], options.json, stdout, stderr);
+        return CompareFiles(options.compare[0], options.compare[1], options.json, options.plot,
+                            stdout, stderr);
     }
     return Record(options);
 }

@@ -195,6 +195,22 @@ bool ParseRecord(const json& document, ResultsFile& file, const std::string& nam
 
 } // namespace
 
+std::string DescribeMachine(const Provenance& provenance)
+{
+    const json environment = json::parse(provenance.environment, nullptr, false);
+    std::string text;
+    if (environment.is_object() && environment.contains("adapter") &&
+        environment["adapter"].is_string()) {
+        text = environment["adapter"].get<std::string>();
+    }
+    if (environment.is_object() && environment.contains("driver_version") &&
+        environment["driver_version"].is_string()) {
+        text += (text.empty() ? "driver " : ", driver ") +
+                environment["driver_version"].get<std::string>();
+    }
+    return text;
+}
+
 bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error)
 {
     json document;

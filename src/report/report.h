@@ -172,9 +172,24 @@ bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error)
 int WriteRecord(const std::wstring& path, bool append, const Provenance& provenance, Run run,
                 std::string& error);
 
-// --compare A B: each side's runs, then the verdict; --json writes it as one object too.
+// "adapter, driver version" from a record's environment; empty when it says neither.
+std::string DescribeMachine(const Provenance& provenance);
+
+// ---- Pictures (SVG) -----------------------------------------------------------------------
+
+// Every pass over time, the block medians, the median and its interval. Both return an exit
+// code; neither replaces a file.
+int WriteRunPlot(const std::wstring& path, const Run& run, const std::string& title,
+                 std::string& error);
+// Both sides' passes run by run, and the ratio B/A with its interval and the verdict.
+int WriteComparisonPlot(const std::wstring& path, const std::vector<Run>& a,
+                        const std::vector<Run>& b, const Comparison& comparison,
+                        const std::string& title, std::string& error);
+
+// --compare A B: each side's runs, then the verdict; --json writes it as one object too, and
+// --plot draws it.
 int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstring& json,
-                 std::FILE* out, std::FILE* errors);
+                 const std::wstring& plot, std::FILE* out, std::FILE* errors);
 
 // ---- Command line -------------------------------------------------------------------------
 

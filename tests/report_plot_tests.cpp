@@ -1,0 +1,92 @@
+// zolvik-report's pictures: rendered by librsvg (rsvg-convert) as a browser would show them;
+// they must be well-formed, not blank, and say what they show.
+#include "report.h"
+#include "report_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+
+using ReportPlot = ReportFiles;
+
+::Run Passes(int number, double median)
+{
+    ::Run run = NumberedRun(number);
+    for (std::size_t i = 1; i <= 60; ++i) {
+        const double wobble = 1 + 0.05 * std::sin(static_cast<double>(i)) + (i % 20 == 0 ? 0.4 : 0);
+        run.samples.push_back({i, 0.5 * static_cast<double>(i), median * wobble});
+    }
+    return run;
+}
+
+// Renders the SVG to PNG and returns the PNG's standard deviation of grey, 0 for a blank
+// picture, or -1 when librsvg refused the file.
+double RenderedSpread(const std::wstring& svg)
+{
+    const std::string png = Utf8(svg) + ".png";
+    const std::string render = "rsvg-convert -o '" + png + "' '" + Utf8(svg) + "' 2>&1";
+    if (std::system(render.c_str()) != 0) {
+        return -1;
+    }
+    const std::string measure =
+        "convert '" + png + "' -colorspace Gray -format '%[fx:standard_deviation]' info:";
+    std::FILE* pipe = popen(measure.c_str(), "r");
+    double spread = -1;
+    if (pipe && std::fscanf(pipe, "%lf", &spread) != 1) {
+        spread = -1;
+    }
+    if (pipe) {
+        pclose(pipe);
+    }
+    std::remove(png.c_str());
+    return spread;
+}
+
+TEST_F(ReportPlot, ARunIsDrawnWithAxesUnitsAndItsMedian)
+{
+    const std::wstring path = Path(L"run & <one>.svg");
+    std::string error;
+    ASSERT_EQ(WriteRunPlot(path, Passes(1, 2.6), "Zolvik run: Wine Adapter & co", error), kExitOk)
+        << error;
+    const std::string svg = Content(path);
+    EXPECT_NE(svg.find("<title>Zolvik run: Wine Adapter &amp; co</title>"), std::string::npos);
+    EXPECT_NE(svg.find("line drawing time of one pass (ms)"), std::string::npos);
+    EXPECT_NE(svg.find("time since the run started (s)"), std::string::npos);
+    EXPECT_NE(svg.find("60 passes"), std::string::npos);
+    EXPECT_NE(svg.find("block medians"), std::string::npos);
+    EXPECT_NE(svg.find("95 % interval"), std::string::npos);
+    EXPECT_GT(RenderedSpread(path), 0.05);
+    EXPECT_EQ(WriteRunPlot(path, Passes(1, 2.6), "again", error), kExitFileExists);
+}
+
+TEST_F(ReportPlot, AComparisonShowsBothSidesRunByRunAndTheRatio)
+{
+    const std::vector<::Run> a = {Passes(1, 2.5), Passes(2, 2.6), Passes(3, 2.55)};
+    const std::vector<::Run> b = {Passes(1, 3.2), Passes(2, 3.3), Passes(3, 3.25)};
+    const Comparison c = CompareRuns(a, b);
+    ASSERT_EQ(c.verdict, "slower");
+    const std::wstring path = Path(L"comparison.svg");
+    std::string error;
+    ASSERT_EQ(WriteComparisonPlot(path, a, b, c, "A before.csv against B after.csv", error),
+              kExitOk)
+        << error;
+    const std::string svg = Content(path);
+    EXPECT_NE(svg.find("A before.csv against B after.csv"), std::string::npos);
+    EXPECT_NE(svg.find("ratio of medians B/A, 95 % interval"), std::string::npos);
+    EXPECT_NE(svg.find("verdict: B is 1."), std::string::npos);
+    EXPECT_NE(svg.find("A (runs; bar: run median)"), std::string::npos);
+    EXPECT_GT(RenderedSpread(path), 0.05);
+
+    // An inconclusive verdict is long; it is drawn, too.
+    const Comparison one = CompareRuns({a[0]}, {b[0]});
+    const std::wstring single = Path(L"single.svg");
+    ASSERT_EQ(WriteComparisonPlot(single, {a[0]}, {b[0]}, one, "one a side", error), kExitOk);
+    EXPECT_NE(Content(single).find("record three or more runs a side"), std::string::npos);
+    EXPECT_GT(RenderedSpread(single), 0.05);
+}
+
+} // namespace
