@@ -278,6 +278,10 @@ int WriteComparisonPlot(const std::wstring& path, const std::vector<Run>& a,
     svg.Text(r.At(c.ratio), ry - 16, "B/A " + Number(c.ratio, 3), "middle");
     XAxis(svg, r, bottom, "ratio of medians B/A, 95 % interval");
     svg.Text((rLeft + rRight) / 2, top + 14, "green: within 5 % of 1", "middle", 11);
+    if (!c.warnings.empty()) {
+        svg.Text(kWidth / 2, 44, "warning: " + c.warnings.front(), "middle", 12,
+                 "fill=\"#c0392b\"");
+    }
     // A long verdict goes on two lines, broken after its interval.
     const std::string verdict = "verdict: " + c.sentence;
     const std::size_t cut = verdict.size() > 100 ? verdict.find("): ") : std::string::npos;

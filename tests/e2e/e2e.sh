@@ -170,6 +170,37 @@ print("planted: %s over %d runs a side, ratio %.3f, interval %.3f-%.3f; side by 
       % (c["verdict"], c["a"]["runs"], c["ratio"], c["low"], c["high"], low, high))
 sys.exit(0 if c["verdict"] == "slower" and c["low"] <= high and low <= c["high"] else 1)' "$planted" "$reference"
     ;;
+report-record)
+    # A record of two runs, pictures of a run and a comparison, and a warning when runs
+    # drew different areas.
+    rm -f "$state"/record*.json "$state"/*.svg "$state"/*.svg.png
+    report --samples 6 --json e2e/record.json --plot e2e/run.svg | tail -n 1
+    report --samples 6 --json e2e/record.json --append >/dev/null || exit 1
+    /usr/bin/python3 -c '
+import json, sys
+r = json.load(open(sys.argv[1])); e = r["environment"]
+print("program", r["program"]["version"], "| os", e["os"], "| wine", e["wine"], "| adapter", e["adapter"])
+print("screen", e["screen"], "| dpi", e["dpi"], "| cpu", e["cpu"], "|", e["logical_processors"], "processors,", e["memory_mb"], "MB")
+assert r["program"]["version"] == "1.3.0.0"
+assert e["os"]["name"] and e["os"]["build"] and e["adapter"] and e["wine"]
+assert e["screen"]["width"] == 1600 and e["screen"]["height"] == 1200 and e["screen"]["bits_per_pixel"] in (24, 32)
+assert [len(run["samples"]) for run in r["runs"]] == [6, 6]
+assert all(run["drawing_area"] == {"width": 900, "height": 600} for run in r["runs"])
+assert all(run["started"].endswith("Z") for run in r["runs"])' "$state/record.json" || exit 1
+    probe area 992 672 >/dev/null
+    report --samples 4 --json e2e/record-larger.json >/dev/null || exit 1
+    probe designed >/dev/null
+    output=$(report --compare e2e/record.json e2e/record-larger.json --plot e2e/compare.svg)
+    echo "$output" | grep -E '^(environment|WARNING|  )' | head -n 4
+    grep -q '^WARNING: the runs drew different drawing areas (900 x 600, 992 x 672)' <<<"$output" ||
+        exit 1
+    for picture in run compare; do
+        rsvg-convert -o "$state/$picture.svg.png" "$state/$picture.svg" || exit 1
+        spread=$(convert "$state/$picture.svg.png" -colorspace Gray -format '%[fx:standard_deviation]' info:)
+        echo "$picture.svg renders, grey spread $spread"
+        awk -v s="$spread" 'BEGIN { exit !(s > 0.05) }' || exit 1
+    done
+    ;;
 report-closed)
     zolvik_alive || start_zolvik
     rm -f "$state/closed.code" "$state/closed.out" "$state/closed.csv"
