@@ -20,12 +20,8 @@ build/native-release/benchmarks/area_cost
 source scripts/wine.sh
 mkdir -p build/run
 zolvik_session "$root/build/wine"
-zolvik_start_xvfb "$root/build/run/display" 2560x1600
-zolvik_start_wine
+zolvik_start_program "$root/build/run/display" 2560x1600 "$root/build/windows-release"
 cd build/windows-release
-"$ZOLVIK_WINE" Zolvik.exe </dev/null >/dev/null 2>&1 &
-zolvik_pid=$!
-"$ZOLVIK_WINE" zolvik_probe.exe wait </dev/null >/dev/null
 
 for size in 900x600 1273x849 1800x1200; do
     width=${size%x*}

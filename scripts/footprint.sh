@@ -18,12 +18,8 @@ cmake --build --preset windows-release >/dev/null
 source scripts/wine.sh
 mkdir -p build/run
 zolvik_session "$root/build/wine"
-zolvik_start_xvfb "$root/build/run/display"
-zolvik_start_wine
+zolvik_start_program "$root/build/run/display" 1600x1200 "$root/build/windows-release"
 cd build/windows-release
-"$ZOLVIK_WINE" Zolvik.exe </dev/null >/dev/null 2>&1 &
-zolvik_pid=$!
-"$ZOLVIK_WINE" zolvik_probe.exe wait </dev/null >/dev/null
 ticks=$(getconf CLK_TCK)
 
 cpu_of() { # clock ticks of user + system time, 0 when the process is gone

@@ -78,6 +78,16 @@ zolvik_start_wine() {
     "$ZOLVIK_WINE" wineboot </dev/null >/dev/null 2>&1 || true
 }
 
+# For a measuring script: a private Xvfb with a screen of $2, this prefix's Wine, and the
+# Zolvik.exe of build folder $3 running with its window shown; its id goes to zolvik_pid.
+zolvik_start_program() {
+    zolvik_start_xvfb "$1" "$2" || return 1
+    zolvik_start_wine
+    (cd "$3" && exec "$ZOLVIK_WINE" Zolvik.exe </dev/null >/dev/null 2>&1) &
+    zolvik_pid=$!
+    (cd "$3" && "$ZOLVIK_WINE" zolvik_probe.exe wait </dev/null >/dev/null)
+}
+
 zolvik_stop_wine() {
     [ -n "${WINEPREFIX:-}" ] && "$ZOLVIK_WINESERVER" -k >/dev/null 2>&1 || true
     [ -n "${ZOLVIK_XVFB_PID:-}" ] && kill "$ZOLVIK_XVFB_PID" 2>/dev/null || true

@@ -182,6 +182,20 @@ TEST(ReportCoverage, SameBuildRarelyJudgedDifferentAndAPlantedDifferenceIsFound)
     EXPECT_GE(holds, trials * 91 / 100);
 }
 
+TEST(ReportVerdict, MediansOfZeroAreInconclusiveNotACrash)
+{
+    std::vector<::Run> zeros;
+    for (int r = 1; r <= 2; ++r) {
+        zeros.push_back(NumberedRun(r, {{1, 0, 0.0}, {2, 0.5, 0.0}}));
+    }
+    for (const auto& pair :
+         {std::make_pair(zeros, zeros), std::make_pair(zeros, Synthetic().Runs(2, 2.6, 0.04))}) {
+        const Comparison c = CompareRuns(pair.first, pair.second);
+        EXPECT_EQ(c.verdict, "inconclusive");
+        EXPECT_NE(c.sentence.find("median of 0 ms"), std::string::npos) << c.sentence;
+    }
+}
+
 TEST(ReportCoverage, OneRunASideNeverGivesAVerdict)
 {
     Synthetic synthetic;

@@ -266,6 +266,14 @@ Comparison CompareRuns(const std::vector<Run>& a, const std::vector<Run>& b)
     c.ratio = std::exp(difference);
     const double variance = sideA.variance + sideB.variance;
     c.betweenRuns = sideA.runs > 1 && sideB.runs > 1;
+    // A median of 0 ms (a file may say so) has no logarithm to compare.
+    if (!std::isfinite(difference) || !std::isfinite(variance)) {
+        c.verdict = "inconclusive";
+        c.sentence = "inconclusive: a side has a median of 0 ms, which cannot be compared";
+        c.ratio = std::isfinite(difference) ? c.ratio : 0;
+        c.high = INFINITY;
+        return c;
+    }
     if (sideA.freedom == 0 || sideB.freedom == 0 || variance <= 0) {
         c.verdict = "inconclusive";
         c.sentence = "inconclusive: too few samples for an interval; record more or longer runs";
