@@ -10,10 +10,7 @@ cd "$root"
 samples=${1:-24}
 source scripts/setup.sh
 zolvik_setup
-cmake --preset native-release >/dev/null
-cmake --build --preset native-release >/dev/null
-cmake --preset windows-release >/dev/null
-cmake --build --preset windows-release >/dev/null
+zolvik_build native-release windows-release
 
 build/native-release/benchmarks/area_cost
 

@@ -12,8 +12,7 @@ cd "$root"
 seconds=${1:-30}
 source scripts/setup.sh
 zolvik_setup
-cmake --preset windows-release >/dev/null
-cmake --build --preset windows-release >/dev/null
+zolvik_build windows-release
 
 source scripts/wine.sh
 mkdir -p build/run

@@ -11,8 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source scripts/setup.sh
 zolvik_setup
-cmake --preset windows-release >/dev/null
-cmake --build --preset windows-release >/dev/null
+zolvik_build windows-release
 exe="$root/build/windows-release/Zolvik.exe"
 samples=0
 if [ "${1:-}" = "--samples" ]; then
@@ -43,6 +42,7 @@ sleep 3 # the first pass on paint, then about five on the timer
 import -window "$window" "$screenshot"
 echo "screenshot: $screenshot"
 if [ "$samples" -gt 0 ]; then
+    rm -f build/run/samples.csv # this script's own output of the last time
     (cd build/run && "$ZOLVIK_WINE" "$root/build/windows-release/zolvik-report.exe" \
         --samples "$samples" --csv samples.csv </dev/null 2>&1 | tr -d '\r' | grep -v -E '^(sample|reset:) ')
     echo "samples: $root/build/run/samples.csv"

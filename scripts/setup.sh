@@ -22,3 +22,11 @@ zolvik_setup() {
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
+
+# Configures and builds each preset named, quietly: the scripts that run what they build.
+zolvik_build() {
+    local preset
+    for preset in "$@"; do
+        cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null || return 1
+    done
+}
