@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# How often zolvik-report's verdicts are right on Wine: PAIRS times, three runs a side of the
-# same build against each other (A/A: anything but slower or faster is right), and three runs
-# at the designed 900 x 600 drawing area against three at the drawing area PLANTED (default
+# How often zolvik-report's verdicts are right on Wine: PAIRS times, ROUNDS runs a side of the
+# same build against each other (A/A: anything but slower or faster is right), and as many
+# runs at the designed 900 x 600 drawing area against as many at the drawing area PLANTED (default
 # 992x672, a client area of 1000 x 760: about 1.26 times the work; slower is right). The runs
 # of a pair are interleaved.
-#   scripts/verify-verdicts.sh [PAIRS [SAMPLES [PLANTED]]]     (default 5 pairs of 24 samples)
+#   scripts/verify-verdicts.sh [PAIRS [SAMPLES [PLANTED [ROUNDS]]]]
+#   (default 5 pairs of 3 runs a side, 24 samples a run)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 pairs=${1:-5}
 samples=${2:-24}
 planted=${3:-992x672}
+rounds=${4:-3}
 source scripts/setup.sh
 zolvik_setup
 zolvik_build windows-release
@@ -29,7 +31,7 @@ verdict() {
 }
 for pair in $(seq "$pairs"); do
     rm -f "$out"/a.csv "$out"/b.csv "$out"/p.csv
-    for round in 1 2 3; do
+    for round in $(seq "$rounds"); do
         probe designed
         record "$out/a.csv"
         record "$out/b.csv"
