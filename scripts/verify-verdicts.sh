@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# How often zolvik-report's verdicts are right on Wine: PAIRS times, ROUNDS runs a side of the
-# same build against each other (A/A: anything but slower or faster is right), and as many
-# runs at the designed 900 x 600 drawing area against as many at the drawing area PLANTED (default
-# 992x672, a client area of 1000 x 760: about 1.26 times the work; slower is right). The runs
-# of a pair are interleaved.
+# How often zolvik-report's verdicts are right on Wine: PAIRS times, ROUNDS runs a side of
+# the same build against each other (A/A: anything but slower or faster is right), and as
+# many runs at the designed 900 x 600 drawing area against as many at the drawing area
+# PLANTED (default 992x672, a client area of 1000 x 760: about 1.26 times the work; slower is
+# right). The runs of a pair are interleaved.
 #   scripts/verify-verdicts.sh [PAIRS [SAMPLES [PLANTED [ROUNDS]]]]
 #   (default 5 pairs of 3 runs a side, 24 samples a run)
 set -euo pipefail
