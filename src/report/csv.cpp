@@ -83,17 +83,11 @@ struct CsvContent {
 bool ReadCsv(const std::wstring& path, CsvContent& content, std::string& error)
 {
     const std::string name = Utf8(path);
-    std::FILE* file = OpenForReading(path);
-    if (!file) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
         error = name + ": cannot open";
         return false;
     }
-    std::string text;
-    char buffer[65536];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-        text.append(buffer, got);
-    }
-    std::fclose(file);
     content.endsWithNewline = text.empty() || text.back() == '\n';
     std::size_t start = 0;
     for (int lineNumber = 1; start < text.size() || lineNumber == 1; ++lineNumber) {

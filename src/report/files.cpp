@@ -14,6 +14,21 @@
 #include <cerrno>
 #endif
 
+bool ReadWholeFile(const std::wstring& path, std::string& text)
+{
+    std::FILE* file = OpenForReading(path);
+    if (!file) {
+        return false;
+    }
+    text.clear();
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, got);
+    }
+    std::fclose(file);
+    return true;
+}
+
 std::string Utf8(const std::wstring& text)
 {
     std::string out;

@@ -5,6 +5,8 @@
 #include <string>
 
 std::FILE* OpenForReading(const std::wstring& path);
+// The whole file; false when it cannot be opened.
+bool ReadWholeFile(const std::wstring& path, std::string& text);
 std::FILE* OpenForAppending(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 // Creates the file only if nothing is there yet; `existed` tells a refusal from a failure.

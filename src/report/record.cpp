@@ -151,16 +151,10 @@ bool ReadRun(const json& value, std::size_t position, Run& run, const std::strin
 
 bool ReadJsonFile(const std::wstring& path, json& document, std::string& error)
 {
-    std::FILE* file = OpenForReading(path);
-    if (!file) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
         return Fail(error, Utf8(path), "cannot open");
     }
-    std::string text;
-    char buffer[65536];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-        text.append(buffer, got);
-    }
-    std::fclose(file);
     document = json::parse(text, nullptr, false);
     if (document.is_discarded()) {
         return Fail(error, Utf8(path), "not well-formed JSON");
