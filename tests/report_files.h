@@ -2,7 +2,9 @@
 // them) that are removed after each test, and their content.
 #pragma once
 
-#include "report.h"
+#include "exit_codes.h"
+#include "results/files.h"
+#include "results/results.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,8 @@
 // zolvik-report's pictures: rendered by librsvg (rsvg-convert) as a browser would show them;
 // they must be well-formed, not blank, and say what they show.
-#include "report.h"
+#include "exit_codes.h"
+#include "output/output.h"
+#include "results/files.h"
 #include "report_files.h"
 
 #include <gtest/gtest.h>

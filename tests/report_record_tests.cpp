@@ -1,7 +1,9 @@
 // zolvik-report's records: runs with where they ran, written whole, appended, read back and
 // compared with their environments and drawing areas.
-#include "files.h"
-#include "report.h"
+#include "exit_codes.h"
+#include "output/output.h"
+#include "results/files.h"
+#include "results/results.h"
 #include "report_files.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,8 @@
 // zolvik-report's statistics against answers from numpy and scipy (tests/data/report), and
 // its intervals' coverage on synthetic correlated passes whose true median is known.
-#include "report.h"
+#include "results/results.h"
+#include "stats/stats.h"
+#include "stats/verdict.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

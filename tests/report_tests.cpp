@@ -1,6 +1,12 @@
 // zolvik-report's results files, command line, pass judging and comparison output.
 #include "bench/bench.h"
-#include "report.h"
+#include "cli/options.h"
+#include "exit_codes.h"
+#include "output/output.h"
+#include "results/files.h"
+#include "results/results.h"
+#include "sampling/sampling.h"
+#include "stats/stats.h"
 #include "report_files.h"
 
 #include <gtest/gtest.h>

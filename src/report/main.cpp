@@ -2,10 +2,13 @@
 // summary, results files of runs (CSV and JSON records), pictures and comparisons of runs.
 // The program itself stays as it is: this companion only clicks its "Reset statistics" button
 // and reads its pixels.
-#include "environment.h"
-#include "files.h"
-#include "report.h"
-#include "sampler.h"
+#include "cli/options.h"
+#include "exit_codes.h"
+#include "output/output.h"
+#include "results/files.h"
+#include "results/results.h"
+#include "windows/environment.h"
+#include "windows/sampler.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "screen_pixels.h"
+#include "windows/screen_pixels.h"
 
 #include <cstdio>
 #include <cwchar>

@@ -6,7 +6,7 @@
 
 #include <psapi.h>
 
-#include "readout.h"
+#include "windows/readout.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,8 @@
 // libFuzzer entry for zolvik-report's readers: any bytes as a CSV file or a record must give
 // runs or a message, never a crash or a hang.
-#include "report.h"
+#include "results/results.h"
+#include "stats/stats.h"
+#include "stats/verdict.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -14,3 +14,6 @@ std::FILE* CreateNewFile(const std::wstring& path, bool& existed);
 bool RemoveFile(const std::wstring& path);
 // Renames `from` to `to`, replacing `to` if it exists.
 bool MoveOver(const std::wstring& from, const std::wstring& to);
+
+// UTF-8 for messages and files; paths stay wide until the platform call.
+std::string Utf8(const std::wstring& text);

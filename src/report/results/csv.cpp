@@ -1,5 +1,6 @@
-#include "files.h"
-#include "report.h"
+#include "results/results.h"
+#include "exit_codes.h"
+#include "results/files.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "report.h"
+#include "stats/stats.h"
 
 #include <boost/math/distributions/students_t.hpp>
 
@@ -97,23 +97,6 @@ void WarnOfDrift(const std::vector<double>& durations, std::size_t blocks, RunRe
 
 } // namespace
 
-Run NumberedRun(int number, std::vector<Sample> samples)
-{
-    Run run;
-    run.number = number;
-    run.samples = std::move(samples);
-    return run;
-}
-
-std::vector<double> Durations(const Run& run)
-{
-    std::vector<double> durations;
-    for (const Sample& sample : run.samples) {
-        durations.push_back(sample.durationMs);
-    }
-    return durations;
-}
-
 double Median(std::vector<double> values)
 {
     if (values.empty()) {
@@ -186,23 +169,4 @@ RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped)
                                   "while sampling");
     }
     return report;
-}
-
-void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report)
-{
-    const Summary& s = report.summary;
-    std::fprintf(out,
-                 "%s: %zu samples (ms)\n"
-                 "  minimum %12.6f\n  median  %12.6f\n  mean    %12.6f\n"
-                 "  p95     %12.6f\n  maximum %12.6f\n  stddev  %12.6f\n",
-                 title.c_str(), s.count, s.minimum, s.median, s.mean, s.p95, s.maximum, s.stddev);
-    const MedianEstimate& e = report.estimate;
-    if (e.freedom > 0) {
-        std::fprintf(out, "  median 95 %% interval %.6f-%.6f (%zu blocks of %zu passes)\n", e.low,
-                     e.high, e.blocks, e.blockLength);
-    }
-    std::fprintf(out, "  dropped %zu\n", report.dropped);
-    for (const std::string& warning : report.warnings) {
-        std::fprintf(out, "  warning: %s\n", warning.c_str());
-    }
 }

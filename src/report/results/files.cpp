@@ -1,5 +1,4 @@
-#include "files.h"
-#include "report.h"
+#include "results/files.h"
 
 #ifdef _WIN32
 #include <windows.h>

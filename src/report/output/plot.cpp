@@ -1,7 +1,8 @@
 // Pictures of runs and comparisons as standalone SVG: axes with units and ticks, and a title
 // that says what was measured, so that someone who never saw the tool can read them.
-#include "files.h"
-#include "report.h"
+#include "output/output.h"
+#include "exit_codes.h"
+#include "results/files.h"
 
 #include <algorithm>
 #include <cmath>

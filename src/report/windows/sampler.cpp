@@ -1,6 +1,7 @@
-#include "sampler.h"
-
-#include "readout.h"
+#include "windows/sampler.h"
+#include "exit_codes.h"
+#include "sampling/sampling.h"
+#include "windows/readout.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,5 +1,7 @@
-#include "files.h"
-#include "report.h"
+#include "results/results.h"
+#include "exit_codes.h"
+#include "results/files.h"
+#include "stats/stats.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,4 +1,4 @@
-#include "screen_pixels.h"
+#include "windows/screen_pixels.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 // Reading the mean that a running Zolvik shows, from its pixels on the screen.
 #pragma once
 
-#include "screen_pixels.h"
+#include "windows/screen_pixels.h"
 
 #include <windows.h>
 

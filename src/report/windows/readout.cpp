@@ -1,6 +1,4 @@
-#include "readout.h"
-
-#include "screen_pixels.h"
+#include "windows/readout.h"
 
 #include <algorithm>
 #include <cwchar>

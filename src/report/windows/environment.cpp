@@ -1,6 +1,5 @@
-#include "environment.h"
-
-#include "report.h"
+#include "windows/environment.h"
+#include "results/files.h"
 
 #include <windows.h>
 

@@ -1,7 +1,9 @@
-// Sampling a running Zolvik: one pass at a time, from its readout.
+// The Windows side of zolvik-report: finding the running Zolvik, reading its pixels and
+// clicking its reset button. Sampling it: one pass at a time, from its readout.
 #pragma once
 
-#include "report.h"
+#include "cli/options.h"
+#include "results/results.h"
 
 #include <windows.h>
 

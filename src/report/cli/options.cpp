@@ -1,4 +1,5 @@
-#include "report.h"
+#include "cli/options.h"
+#include "results/files.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "report.h"
+#include "sampling/sampling.h"
 
 namespace
 {

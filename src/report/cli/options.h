@@ -1,0 +1,21 @@
+// The command line: what a person asked zolvik-report to do.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Options {
+    long samples = 0;
+    double seconds = 0;
+    std::wstring csv;
+    bool append = false;
+    std::wstring json;
+    std::wstring plot;
+    std::vector<std::wstring> compare;
+    bool help = false;
+    bool version = false;
+};
+
+extern const char kUsage[];
+// False with a message for anything it cannot take as it stands.
+bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error);

@@ -1,0 +1,13 @@
+// zolvik-report's exit codes: what a script that runs it can rely on.
+#pragma once
+
+enum ReportExit {
+    kExitOk = 0,
+    kExitUsage = 1,
+    kExitNoWindow = 2,
+    kExitWindowClosed = 3,
+    kExitUndecodable = 4,
+    kExitBadCsv = 5,
+    kExitCannotWrite = 6,
+    kExitFileExists = 7,
+};

@@ -1,0 +1,20 @@
+#include "output/output.h"
+
+void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report)
+{
+    const Summary& s = report.summary;
+    std::fprintf(out,
+                 "%s: %zu samples (ms)\n"
+                 "  minimum %12.6f\n  median  %12.6f\n  mean    %12.6f\n"
+                 "  p95     %12.6f\n  maximum %12.6f\n  stddev  %12.6f\n",
+                 title.c_str(), s.count, s.minimum, s.median, s.mean, s.p95, s.maximum, s.stddev);
+    const MedianEstimate& e = report.estimate;
+    if (e.freedom > 0) {
+        std::fprintf(out, "  median 95 %% interval %.6f-%.6f (%zu blocks of %zu passes)\n", e.low,
+                     e.high, e.blocks, e.blockLength);
+    }
+    std::fprintf(out, "  dropped %zu\n", report.dropped);
+    for (const std::string& warning : report.warnings) {
+        std::fprintf(out, "  warning: %s\n", warning.c_str());
+    }
+}

@@ -1,0 +1,52 @@
+// The statistics of one run: its summary, an honest interval for its median, and warnings
+// about what makes the run say less than it seems to.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct Summary {
+    std::size_t count;
+    double minimum;
+    double median;
+    double mean;
+    double p95;
+    double maximum;
+    double stddev; // sample standard deviation (n - 1); 0 for fewer than two samples
+};
+
+// Percentiles interpolate linearly between the two nearest ranks.
+Summary Summarize(const std::vector<double>& durations);
+double Median(std::vector<double> values);
+
+// Passes are correlated (slow spells last seconds), so a run's median is judged by blocks of
+// consecutive passes: the spread of the block medians (in logarithms) gives the standard
+// error of the run's log median, with blocks - 1 degrees of freedom.
+struct MedianEstimate {
+    double median = 0;
+    double logMedian = 0;
+    double standardError = 0; // of logMedian
+    double freedom = 0;       // 0: too few passes for blocks
+    std::size_t blocks = 0;
+    std::size_t blockLength = 0;
+    double low = 0; // 95 % interval of the median, when freedom > 0
+    double high = 0;
+};
+
+constexpr std::size_t kMinBlockLength = 12;
+constexpr std::size_t kMaxBlocks = 8;
+MedianEstimate EstimateMedian(const std::vector<double>& durations);
+
+// Two-sided 95 % Student t quantile.
+double TQuantile95(double freedom);
+
+struct RunReport {
+    Summary summary;
+    MedianEstimate estimate;
+    std::size_t dropped = 0;
+    std::vector<std::string> warnings;
+};
+
+// `dropped` counts the passes the sampler could not be sure of; unknown (0) for files.
+RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped);
