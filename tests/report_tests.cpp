@@ -55,21 +55,6 @@ TEST(ReportStatistics, AReadoutAfterOnePassIsThatPassToSixDecimals)
     }
 }
 
-TEST(ReportPassCheck, OnlyALoneTimerPassIsKept)
-{
-    constexpr double kPeriod = 500;
-    // previous pass seen at 1000 (looked before at 990); reset; zero at 1460; value at 1512.
-    EXPECT_EQ(JudgePass({1000, 990, 1460, 1512}, kPeriod), PassCheck::Single);
-    EXPECT_EQ(JudgePass({-1, -1, 40, 60}, kPeriod), PassCheck::Single);
-    EXPECT_EQ(JudgePass({1000, 990, -1, 1512}, kPeriod), PassCheck::ZeroNotSeen);
-    // Looks 380 ms apart cannot hold two ticks; 400 ms (0.8 of a period: a late tick and the
-    // next one on time) might.
-    EXPECT_EQ(JudgePass({1000, 990, 1110, 1490}, kPeriod), PassCheck::Single);
-    EXPECT_EQ(JudgePass({1000, 990, 1100, 1500}, kPeriod), PassCheck::MayHoldTwo);
-    // A value 200 ms after the previous one came from a repaint, not the timer.
-    EXPECT_EQ(JudgePass({1000, 990, 1100, 1190}, kPeriod), PassCheck::TooSoon);
-    EXPECT_STRNE(DescribePassCheck(PassCheck::TooSoon), "");
-}
 
 std::vector<std::wstring> Words(std::initializer_list<const wchar_t*> words)
 {

@@ -1,23 +1,104 @@
-// The sampler's decisions, kept apart from any window so they can be tested with scripted
-// readouts: what a reading means, and what is recorded or dropped.
+// The sampler's decisions, kept apart from any window so that they are tested with scripted
+// readouts: what a look at the readout means, which passes are recorded or dropped, and when
+// to look next. Times are the sampler's milliseconds; durations are the program's.
+//
+// The readout after k passes since a reset shows their mean to six decimals, so pass k is
+// k m(k) - (k - 1) m(k - 1), good to (2k - 1) x 0.0000005 ms. The sampler resets once every
+// kPassesPerReset passes and follows every change of the readout in between. A change is
+// one pass only when the looks around it leave no room for two: either too little time
+// passed for two passes of the durations the readout implies, or too little for two timer
+// ticks.
 #pragma once
 
-// After each pass the sampler resets the history, so the next value shown is one pass alone,
-// provided exactly one pass came between the reset and the look that saw it. Times are the
-// sampler's milliseconds; a negative time means there was no such look.
-struct PassWindow {
-    double previousSeen;   // the look that first showed the previous pass
-    double previousBefore; // the look before that one
-    double lastZero;       // the last look after the reset that showed 0.000000
-    double seen;           // the first look that showed this pass
+#include <cstddef>
+#include <vector>
+
+constexpr double kTimerPeriodMs = 500;
+constexpr int kPassesPerReset = 8;
+
+// What a look could see. Anything but Readable hides the passes drawn meanwhile.
+enum class Sight {
+    Readable,
+    Minimized,
+    Hidden,
+    OffScreen,   // the drawing area is not wholly on the screen
+    Covered,     // a window lies over the readout and the platform keeps no covered pixels
+    Undecodable, // the pixels are there but are no readout
+    Gone,        // the window no longer exists
 };
 
-enum class PassCheck {
-    Single,      // exactly one pass
-    ZeroNotSeen, // the value may have been there before the reset
-    MayHoldTwo,  // the looks were far enough apart for two timer passes
-    TooSoon,     // sooner after the previous pass than the timer allows: a repaint
+struct Look {
+    double at = 0;
+    Sight sight = Sight::Readable;
+    double mean = 0; // the value shown, when readable
 };
 
-PassCheck JudgePass(const PassWindow& window, double periodMs);
-const char* DescribePassCheck(PassCheck check);
+// Why a pass was dropped. A look that could not see the readout drops the passes drawn
+// meanwhile (counted once a spell), named by what hid it.
+enum class DropReason {
+    TwoPasses,   // the looks around a change left room for two passes
+    Implausible, // the change fits no single pass (an outside reset, a lost count)
+    Minimized,
+    Hidden,
+    OffScreen,
+    Covered,
+    Undecodable,
+    kCount,
+};
+
+struct Outcome {
+    enum Kind { Nothing, Recorded, Dropped } kind = Nothing;
+    double durationMs = 0;
+    double errorBoundMs = 0; // of a recorded duration, from the readout's six decimals
+    DropReason reason = DropReason::TwoPasses;
+};
+
+// Everything the sampler knows of the program between looks. One instance a run.
+struct PassTracker {
+    // The passes since the last reset.
+    int count = -1;   // -1: not known, a reset is due
+    double shown = 0; // the mean the readout shows for `count` passes
+    double firstDuration = 0;
+    double resetDone = -1;
+    double endLow = -1;        // the last counted pass ended (or the reset came) after this
+    double lastUnchanged = -1; // the latest look that still showed `shown`
+    double boundary = -1;      // a probe found the program between passes, a pass just ended
+    std::vector<double> looksSinceChange;
+    // The program's rhythm, for when to look.
+    double endEstimate = -1; // when the last pass probably ended; -1: not known
+    double lastDuration = 0;
+    double overhead = 0;    // a pass's time beyond its timed lines: the clear and the readout
+    double searchFrom = -1; // when following the passes without a rhythm began
+    double probeIdle = -1;  // a probe found the program between passes, at this time
+    bool screenLags = false; // the screen showed a pass only some time after its probe
+    double lastLook = -1;
+    // Figures for the summary and the record.
+    std::size_t looks = 0;
+    std::size_t looksInPasses = 0; // looks that fell inside a pass's timed lines, as far as known
+    std::size_t probes = 0;
+    std::size_t resets = 0;
+    std::size_t drops[static_cast<int>(DropReason::kCount)] = {};
+};
+
+// What to do next and when. A probe is a message the program answers only between passes:
+// it waits, without a look, for the pass being drawn to end.
+struct Step {
+    enum Kind { Look, Probe } kind = Look;
+    double at = 0;
+};
+
+// The program's history was emptied: asked at `sent`, the click handled by `done`.
+void NoteReset(PassTracker& tracker, double sent, double done);
+// A probe sent at `sent` was answered at `replied`.
+void NoteProbe(PassTracker& tracker, double sent, double replied);
+bool ResetDue(const PassTracker& tracker);
+// Takes one look and says what it meant.
+Outcome Observe(PassTracker& tracker, const Look& look);
+// After the last step at `last`: just before and after the next pass can show for short
+// passes; for long ones a probe that waits for the pass's end, then a look.
+Step NextStep(const PassTracker& tracker, double last);
+
+std::size_t TotalDrops(const PassTracker& tracker);
+const char* DescribeDrop(DropReason reason);
+// Why the readout cannot be seen, and what to do about it.
+const char* DescribeSight(Sight sight);

@@ -1,0 +1,214 @@
+// The sampling loop: resets, probes and looks in the order the tracker asks for them, with
+// the pauses, progress lines and limits a person needs around it.
+#include "sampling/session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+
+constexpr double kChunkMs = 1000;       // a probe or a reset waits this long at a time
+constexpr double kBlindPollMs = 250;    // how often to look while the readout is hidden
+constexpr double kNeverDecodedMs = 5000; // a readout never read at all: not Zolvik's
+constexpr double kQuietMs = 5000;       // nothing new this long: say so, and ask the program
+
+std::string Printed(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+struct Session {
+    const ProgramPort& port;
+    const SessionLimits& limits;
+    PassTracker& t;
+    SessionResult result;
+    double start = 0;
+    double lastEvent = 0; // a pass, a drop or a reset
+    bool quietSaid = false;
+    double blindSince = -1;
+    bool everReadable = false;
+    double unansweredSince = -1;
+};
+
+void Trace(Session& s, double at, const char* event, const std::string& seen,
+           const std::string& action)
+{
+    if (s.port.trace) {
+        s.port.trace({at, event, seen, action});
+    }
+}
+
+void Happened(Session& s, double at)
+{
+    s.lastEvent = at;
+    s.quietSaid = false;
+}
+
+// A probe or a reset the program did not handle in time: it is busy or hung. False when it
+// has not answered for longer than the run's patience.
+bool StillPatient(Session& s, const Answer& answer)
+{
+    if (answer.kind == Answer::Gone) {
+        s.result.end = SessionEnd::WindowGone;
+        return false;
+    }
+    const double now = s.port.now();
+    s.unansweredSince = s.unansweredSince < 0 ? now : s.unansweredSince;
+    if (now - s.unansweredSince > s.limits.patienceMs) {
+        s.result.end = SessionEnd::Hung;
+        return false;
+    }
+    return true;
+}
+
+bool Reset(Session& s)
+{
+    for (;;) {
+        const double sent = s.port.now();
+        const Answer answer = s.port.reset(kChunkMs);
+        Trace(s, sent, "reset", Printed("%.1f ms", s.port.now() - sent),
+              answer.kind == Answer::Handled ? "history emptied" : "not handled yet");
+        if (answer.kind == Answer::Handled) {
+            NoteReset(s.t, sent, answer.at);
+            s.unansweredSince = -1;
+            Happened(s, answer.at);
+            return true;
+        }
+        if (!StillPatient(s, answer)) {
+            return false;
+        }
+    }
+}
+
+bool Probe(Session& s)
+{
+    const double sent = s.port.now();
+    const Answer answer = s.port.probe(kChunkMs);
+    const bool handled = answer.kind == Answer::Handled;
+    Trace(s, sent, "probe", Printed("%.1f ms", s.port.now() - sent),
+          handled ? (answer.at - sent > 5 ? "a pass ended" : "between passes") : "not handled");
+    if (handled) {
+        NoteProbe(s.t, sent, answer.at);
+        s.unansweredSince = -1;
+        return true;
+    }
+    return StillPatient(s, answer);
+}
+
+// The readout hidden or back: one line each way, and an end after the patience runs out.
+bool FollowSight(Session& s, const Look& look)
+{
+    if (look.sight == Sight::Gone) {
+        s.result.end = SessionEnd::WindowGone;
+        return false;
+    }
+    if (look.sight == Sight::Readable) {
+        s.everReadable = true;
+        if (s.blindSince >= 0) {
+            s.port.say("going on: the readout can be seen again");
+            s.blindSince = -1;
+        }
+        return true;
+    }
+    if (!s.everReadable && look.sight == Sight::Undecodable &&
+        look.at - s.start > kNeverDecodedMs) {
+        s.result.end = SessionEnd::NeverDecoded;
+        return false;
+    }
+    if (s.blindSince < 0) {
+        s.blindSince = look.at;
+        s.port.say(std::string("paused: ") + DescribeSight(look.sight));
+    }
+    if (look.at - s.blindSince > s.limits.patienceMs) {
+        s.result.end = SessionEnd::Unseen;
+        return false;
+    }
+    return true;
+}
+
+bool LookOnce(Session& s)
+{
+    const Look look = s.port.look();
+    const Outcome outcome = Observe(s.t, look);
+    const std::string seen =
+        look.sight == Sight::Readable ? Printed("%.6f", look.mean) : DescribeSight(look.sight);
+    if (outcome.kind == Outcome::Recorded) {
+        const Sample sample = {s.result.samples.size() + 1, (look.at - s.start) / 1000.0,
+                               outcome.durationMs};
+        s.result.samples.push_back(sample);
+        s.result.maxErrorMs = std::max(s.result.maxErrorMs, outcome.errorBoundMs);
+        s.result.backToBack = s.result.backToBack || outcome.durationMs > kTimerPeriodMs;
+        Trace(s, look.at, "look", seen, Printed("recorded %.6f ms", outcome.durationMs));
+        s.port.say("sample " + std::to_string(sample.index) + ": " +
+                   Printed("%.6f ms", sample.durationMs));
+        Happened(s, look.at);
+        if (!s.port.record(sample)) {
+            s.result.end = SessionEnd::CannotWrite;
+            return false;
+        }
+    } else if (outcome.kind == Outcome::Dropped) {
+        Trace(s, look.at, "look", seen, std::string("dropped: ") + DescribeDrop(outcome.reason));
+        s.port.say(std::string("dropped: ") + DescribeDrop(outcome.reason));
+        Happened(s, look.at);
+    } else {
+        Trace(s, look.at, "look", seen, "no new pass");
+    }
+    return FollowSight(s, look);
+}
+
+// Nothing new for a long time: one line, and a probe now and then asks whether the program
+// still answers at all.
+bool MindTheQuiet(Session& s, double now)
+{
+    const double quiet = std::max(kQuietMs, 4 * (s.t.lastDuration + s.t.overhead));
+    if (now - s.lastEvent < quiet || s.blindSince >= 0) {
+        return true;
+    }
+    if (!s.quietSaid) {
+        s.port.say(Printed("waiting: nothing new for %.0f s; the passes are slow or Zolvik is "
+                           "busy",
+                           (now - s.lastEvent) / 1000));
+        s.quietSaid = true;
+    }
+    return Probe(s);
+}
+
+} // namespace
+
+SessionResult RunSession(const ProgramPort& port, const SessionLimits& limits,
+                         PassTracker& tracker)
+{
+    Session s{port, limits, tracker, SessionResult()};
+    s.start = port.now();
+    s.lastEvent = s.start;
+    const double end = limits.seconds > 0 ? s.start + limits.seconds * 1000 : 0;
+    double last = s.start;
+    for (;;) {
+        if (limits.samples > 0 && static_cast<long>(s.result.samples.size()) >= limits.samples) {
+            return s.result;
+        }
+        if (ResetDue(tracker) && s.blindSince < 0) {
+            if (!Reset(s)) {
+                return s.result;
+            }
+            last = port.now();
+            continue;
+        }
+        const Step step = s.blindSince >= 0 ? Step{Step::Look, last + kBlindPollMs}
+                                            : NextStep(tracker, last);
+        if (end > 0 && step.at >= end) {
+            port.sleepUntil(end);
+            return s.result;
+        }
+        port.sleepUntil(step.at);
+        const bool going =
+            step.kind == Step::Probe ? Probe(s) : LookOnce(s) && MindTheQuiet(s, port.now());
+        if (!going) {
+            return s.result;
+        }
+        last = port.now();
+    }
+}
