@@ -60,6 +60,9 @@ struct PassTracker {
     double shown = 0; // the mean the readout shows for `count` passes
     double firstDuration = 0;
     double resetDone = -1;
+    bool zeroSeen = false;      // the reset's zero was seen
+    double suspect = -1;        // a value seen too soon after the reset to be sure it is new
+    double suspectAt = -1;
     double endLow = -1;        // the last counted pass ended (or the reset came) after this
     double lastUnchanged = -1; // the latest look that still showed `shown`
     double boundary = -1;      // a probe found the program between passes, a pass just ended

@@ -155,6 +155,8 @@ void NoteReset(PassTracker& t, double sent, double done)
     t.count = 0;
     t.shown = 0;
     t.resetDone = done;
+    t.zeroSeen = false;
+    t.suspect = -1;
     t.endLow = sent;
     t.lastUnchanged = sent;
     t.boundary = -1;
@@ -200,6 +202,7 @@ Outcome Observe(PassTracker& t, const Look& look)
     }
     t.looksSinceChange.push_back(look.at);
     if (look.mean == t.shown) {
+        t.zeroSeen = t.zeroSeen || (t.count == 0 && t.shown == 0);
         const double shows =
             std::max(kBoundaryShowsMs, kBoundaryShowsShare * (t.lastDuration + t.overhead));
         if (t.boundary >= 0 && look.at - t.boundary > shows) {
@@ -216,8 +219,21 @@ Outcome Observe(PassTracker& t, const Look& look)
         t.lastUnchanged = look.at;
         return Outcome();
     }
-    if (t.count == 0 && look.at < t.resetDone + kFlushMs) {
-        return Outcome(); // perhaps the pass before the reset, its zero not yet on the screen
+    if (t.count == 0 && !t.zeroSeen) {
+        // Before the reset's zero is on the screen a value may be the last pass before the
+        // reset; it is taken as the first after it only if it is still there once the zero
+        // would have shown, and nothing else showed meanwhile.
+        if (t.suspect >= 0 && look.mean != t.suspect) {
+            return Drop(t, DropReason::Implausible);
+        }
+        if (t.suspect < 0) {
+            t.suspect = look.mean;
+            t.suspectAt = look.at;
+        }
+        if (look.at < t.resetDone + kFlushMs) {
+            return Outcome();
+        }
+        return Count(t, t.suspectAt, look.mean);
     }
     return Count(t, look.at, look.mean);
 }
