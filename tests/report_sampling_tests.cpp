@@ -91,7 +91,9 @@ TEST_P(SteadyPasses, EverySampleIsOnePassAndLooksStayOutOfThePasses)
                     static_cast<double>(out.check.looks) / wanted, inPasses,
                     out.elapsed / wanted / perSample);
         EXPECT_LT(drops / (wanted + drops), 0.05);
-        EXPECT_LE(inPasses, 1.0);
+        // Where the screen shows a busy window's drawing late (Wine), the look that sees a
+        // back-to-back pass waits for it and may fall inside the next pass's lines.
+        EXPECT_LE(inPasses, steady.lagMs > 0 && steady.passMs > 500 ? 1.05 : 1.0);
         EXPECT_LT(out.elapsed / wanted, 1.35 * perSample);
     }
 }
@@ -188,7 +190,7 @@ TEST(ReportSampling, RunsEndWithTheirRowsWhenTheWindowGoesOrHangs)
     hung.hung = true;
     const Sampled hungOut = SampleProgram(hung, 10, 20000);
     EXPECT_EQ(hungOut.result.end, SessionEnd::Hung);
-    EXPECT_LT(hungOut.elapsed, 30000);
+    EXPECT_LT(hungOut.elapsed, 20000 + 16000 + 1000); // patience, and the last wait
 }
 
 // The readout after k passes is their mean to six decimals; each pass recovered from two

@@ -55,7 +55,6 @@ TEST(ReportStatistics, AReadoutAfterOnePassIsThatPassToSixDecimals)
     }
 }
 
-
 std::vector<std::wstring> Words(std::initializer_list<const wchar_t*> words)
 {
     return std::vector<std::wstring>(words.begin(), words.end());

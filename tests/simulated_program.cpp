@@ -43,8 +43,8 @@ void SimulatedProgram::AdvanceTo(double t)
         if (history.size() > 8) {
             history.pop_front();
         }
-        const double mean =
-            std::accumulate(history.begin(), history.end(), 0.0) / static_cast<double>(history.size());
+        const double mean = std::accumulate(history.begin(), history.end(), 0.0) /
+                            static_cast<double>(history.size());
         freeAt = pass.end;
         if (tickAt <= paintAt) {
             nextTick = firstTick + (std::floor((start - firstTick) / 500) + 1) * 500;

@@ -29,10 +29,10 @@ struct SimulatedProgram {
     double clearMs = 0;
     double readoutMs = 0.1;
     double firstTick = 7;
-    double screenLagMs = 0;     // a busy window's drawing shows this late
-    double handlingMs = 0.05;   // the program's time to handle a sent message
+    double screenLagMs = 0;   // a busy window's drawing shows this late
+    double handlingMs = 0.05; // the program's time to handle a sent message
     double replyLatencyMs = 0.3;
-    std::vector<double> repaints;                         // asked for at these times
+    std::vector<double> repaints;                           // asked for at these times
     std::vector<std::pair<double, double>> minimizedSpells; // from, to
     double goneAt = std::numeric_limits<double>::infinity();
     bool hung = false;

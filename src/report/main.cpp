@@ -57,11 +57,27 @@ int CheckOutputs(const Options& options, std::string& error)
             return kExitBadCsv;
         }
     }
-    if (!options.plot.empty() && FileExists(options.plot)) {
-        error = Utf8(options.plot) + " exists: zolvik-report never overwrites a file";
-        return kExitFileExists;
+    for (const std::wstring* path : {&options.plot, &options.trace}) {
+        if (!path->empty() && FileExists(*path)) {
+            error = Utf8(*path) + " exists: zolvik-report never overwrites a file";
+            return kExitFileExists;
+        }
     }
     return kExitOk;
+}
+
+std::FILE* OpenTrace(const std::wstring& path, int& code, std::string& error)
+{
+    bool existed = false;
+    std::FILE* trace = path.empty() ? nullptr : CreateNewFile(path, existed);
+    if (!path.empty() && !trace) {
+        code = existed ? kExitFileExists : kExitCannotWrite;
+        error = Utf8(path) +
+                (existed ? " exists: zolvik-report never overwrites a file" : ": cannot write");
+    } else if (trace) {
+        std::fputs("ms,event,seen,action\n", trace);
+    }
+    return trace;
 }
 
 int Record(const Options& options)
@@ -83,20 +99,30 @@ int Record(const Options& options)
         }
         std::printf("recording run %d into %s\n", sink.run, Utf8(options.csv).c_str());
     }
+    std::FILE* trace = OpenTrace(options.trace, code, error);
+    if (code != kExitOk) {
+        CloseCsvSink(sink);
+        return Fail(code, error);
+    }
     // Gathered before sampling, so that none of it falls among the passes measured.
     const Provenance provenance = {ProgramJson(window), EnvironmentJson()};
     Run run = NumberedRun(sink.run);
     run.started = UtcNow();
     SampledRun sampled;
-    code = SampleWindow(window, button, options, sink, sampled);
+    code = SampleWindow(window, button, options, sink, trace, sampled);
     CloseCsvSink(sink);
+    if (trace) {
+        std::fclose(trace);
+    }
     run.samples = sampled.samples;
     run.dropped = sampled.dropped;
     run.areaWidth = sampled.areaWidth;
     run.areaHeight = sampled.areaHeight;
     run.areaChanged = sampled.areaChanged;
+    run.sampling = sampled.facts;
     if (!run.samples.empty() || run.dropped > 0) {
         PrintRunReport(stdout, "single-pass durations", ReportRun(Durations(run), run.dropped));
+        PrintSamplingFacts(stdout, run);
     }
     int written = kExitOk;
     if (!options.json.empty() &&

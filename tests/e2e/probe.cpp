@@ -98,6 +98,9 @@ int wmain(int argc, wchar_t** argv)
             RestoreDesignedSize(main);
         } else if (check == L"sidebyside" && argc > 4) {
             MeasureSideBySide(main, _wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]));
+        } else if (check == L"desktop" && argc > 2) {
+            DesktopEvent(main, argv[2], argc > 3 ? _wtoi(argv[3]) : 0,
+                         argc > 4 ? _wtoi(argv[4]) : 0);
         } else if (check == L"soak") {
             CheckSoak(main, argc > 2 ? _wtoi(argv[2]) : 2000);
         } else if (check == L"escape") {

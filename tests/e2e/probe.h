@@ -40,4 +40,7 @@ void CheckSoak(HWND main, int passes);
 int RunImpostor();
 void MeasureSideBySide(HWND main, int width, int height, int pairs);
 
+// A desktop event (probe_desktop.cpp): minimize, restore, move X Y, cover SECONDS.
+void DesktopEvent(HWND main, const std::wstring& action, int x, int y);
+
 } // namespace probe

@@ -76,7 +76,7 @@ double OnePassAt(HWND main, ReadoutCamera& camera, int width, int height)
     SendMessageW(GetDlgItem(main, 1), BM_CLICK, 0, 0);
     for (int look = 0; look < 100; ++look) {
         Sleep(20);
-        const Reading reading = Look(camera);
+        const Reading reading = ReadReadout(camera);
         if (reading.decoded && reading.mean > 0) {
             return reading.mean;
         }

@@ -35,10 +35,10 @@ bool ParseSamples(const std::wstring& text, long& samples, std::string& error)
     return true;
 }
 
-bool ParseSeconds(const std::wstring& text, double& seconds, std::string& error)
+bool ParseSeconds(const std::wstring& text, const char* option, double& seconds, std::string& error)
 {
     if (!ParseNumber(text, seconds) || seconds <= 0 || seconds > kMostSeconds) {
-        error = "--seconds takes a number of seconds above 0 and at most " +
+        error = std::string(option) + " takes a number of seconds above 0 and at most " +
                 std::to_string(static_cast<long>(kMostSeconds)) + ", not \"" + Utf8(text) + "\"";
         return false;
     }
@@ -48,9 +48,11 @@ bool ParseSeconds(const std::wstring& text, double& seconds, std::string& error)
 // Sampling and comparing are separate uses; mixing their options is a mistake worth naming.
 bool CheckCombination(const Options& options, std::string& error)
 {
-    const bool sampling = options.samples || options.seconds > 0 || !options.csv.empty();
+    const bool sampling =
+        options.samples || options.seconds > 0 || !options.csv.empty() || !options.trace.empty();
     if (!options.compare.empty() && (sampling || options.append)) {
-        error = "--compare reads files: it takes no --samples, --seconds, --csv or --append";
+        error = "--compare reads files: it takes no --samples, --seconds, --csv, --trace or "
+                "--append";
     } else if (options.append && options.csv.empty() && options.json.empty()) {
         error = "--append adds a run to the file given with --csv or --json";
     } else if (options.json == L"-" && options.compare.empty()) {
@@ -63,13 +65,16 @@ bool CheckCombination(const Options& options, std::string& error)
 
 const char kUsage[] =
     "usage: zolvik-report [--samples N | --seconds S] [--csv FILE] [--json FILE] [--append]\n"
-    "                     [--plot FILE.svg]\n"
+    "                     [--plot FILE.svg] [--trace FILE] [--patience S]\n"
     "       zolvik-report --compare A B [--json FILE|-] [--plot FILE.svg]\n"
     "       zolvik-report --help | --version\n"
     "\n"
-    "Records single-pass durations from the running Zolvik window (it must be visible): it\n"
-    "clicks \"Reset statistics\" after each pass and reads the mean the window then shows,\n"
-    "which is that pass alone. A pass it cannot be sure of is dropped and counted.\n"
+    "Records single-pass durations from the running Zolvik window: it follows the mean the\n"
+    "window shows pass by pass, recovers each pass from two means, and clicks \"Reset\n"
+    "statistics\" every eight passes. A pass it cannot be sure of is dropped and counted.\n"
+    "While the readout cannot be seen (minimized, off the screen) the run pauses; it ends,\n"
+    "keeping its rows, after --patience seconds (default 300) unseen or unanswered.\n"
+    "--trace writes every look, probe and reset with what it saw and decided.\n"
     "Default: 24 samples. --csv writes one row a sample (run,index,seconds,duration_ms) as it\n"
     "goes; --json writes a record of the run with the program's version and the machine\n"
     "(adapter, driver, screen mode, OS, CPU, memory). Neither overwrites a file: --append\n"
@@ -100,7 +105,11 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
                 return false;
             }
         } else if (arg == L"--seconds" && hasValue) {
-            if (!ParseSeconds(arguments[++i], options.seconds, error)) {
+            if (!ParseSeconds(arguments[++i], "--seconds", options.seconds, error)) {
+                return false;
+            }
+        } else if (arg == L"--patience" && hasValue) {
+            if (!ParseSeconds(arguments[++i], "--patience", options.patience, error)) {
                 return false;
             }
         } else if (arg == L"--csv" && hasValue) {
@@ -109,12 +118,15 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             options.json = arguments[++i];
         } else if (arg == L"--plot" && hasValue) {
             options.plot = arguments[++i];
+        } else if (arg == L"--trace" && hasValue) {
+            options.trace = arguments[++i];
         } else if (arg == L"--compare" && i + 2 < arguments.size()) {
             options.compare = {arguments[i + 1], arguments[i + 2]};
             i += 2;
         } else {
             const bool takesValue = arg == L"--samples" || arg == L"--seconds" || arg == L"--csv" ||
-                                    arg == L"--json" || arg == L"--plot" || arg == L"--compare";
+                                    arg == L"--json" || arg == L"--plot" || arg == L"--compare" ||
+                                    arg == L"--trace" || arg == L"--patience";
             error = takesValue
                         ? Utf8(arg) + (arg == L"--compare" ? " needs two files" : " needs a value")
                         : "unknown argument \"" + Utf8(arg) + "\"";

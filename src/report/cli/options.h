@@ -11,6 +11,8 @@ struct Options {
     bool append = false;
     std::wstring json;
     std::wstring plot;
+    std::wstring trace;
+    double patience = 300; // seconds a run waits for a readout it cannot see, or an answer
     std::vector<std::wstring> compare;
     bool help = false;
     bool version = false;

@@ -11,6 +11,8 @@
 #include <vector>
 
 void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report);
+// How a recorded run was sampled: looks, probes, resets, drops by reason and what happened.
+void PrintSamplingFacts(std::FILE* out, const Run& run);
 
 // --compare A B: each side's runs, then the verdict; --json writes it as one object too, and
 // --plot draws it. Returns an exit code.

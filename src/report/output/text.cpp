@@ -18,3 +18,24 @@ void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& r
         std::fprintf(out, "  warning: %s\n", warning.c_str());
     }
 }
+
+void PrintSamplingFacts(std::FILE* out, const Run& run)
+{
+    const SamplingFacts& f = run.sampling;
+    if (!f.known) {
+        return;
+    }
+    const double samples = run.samples.empty() ? 1 : static_cast<double>(run.samples.size());
+    std::fprintf(out,
+                 "  looks %zu (%.2f a sample, %.2f inside a pass a sample), probes %zu, "
+                 "resets %zu\n",
+                 f.looks, static_cast<double>(f.looks) / samples,
+                 static_cast<double>(f.looksInPasses) / samples, f.probes, f.resets);
+    std::fprintf(out, "  each duration is exact to %.7f ms\n", f.errorBoundMs);
+    for (const auto& drop : f.drops) {
+        std::fprintf(out, "  dropped %zu: %s\n", drop.second, drop.first.c_str());
+    }
+    for (const std::string& note : f.notes) {
+        std::fprintf(out, "  warning: %s\n", note.c_str());
+    }
+}

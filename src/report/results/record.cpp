@@ -30,6 +30,27 @@ json SummaryJson(const RunReport& r)
     return summary;
 }
 
+json SamplingJson(const Run& run)
+{
+    const SamplingFacts& f = run.sampling;
+    if (!f.known) {
+        return nullptr;
+    }
+    json drops = json::object();
+    for (const auto& drop : f.drops) {
+        drops[drop.first] = drop.second;
+    }
+    const double samples = run.samples.empty() ? 1 : static_cast<double>(run.samples.size());
+    return {{"looks", f.looks},
+            {"looks_per_sample", static_cast<double>(f.looks) / samples},
+            {"looks_inside_passes", f.looksInPasses},
+            {"looks_inside_passes_per_sample", static_cast<double>(f.looksInPasses) / samples},
+            {"probes", f.probes},
+            {"resets", f.resets},
+            {"dropped_by_reason", drops},
+            {"error_bound_ms", f.errorBoundMs}};
+}
+
 json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
 {
     const RunReport report = ReportRun(Durations(run), run.dropped);
@@ -41,6 +62,9 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
     json warnings = report.warnings;
     for (const std::string& warning : moreWarnings) {
         warnings.push_back(warning);
+    }
+    for (const std::string& note : run.sampling.notes) {
+        warnings.push_back(note);
     }
     if (run.areaChanged) {
         warnings.push_back("the drawing area changed during the run: its passes drew different "
@@ -57,6 +81,7 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
             {"samples", samples},
             {"dropped", run.dropped},
             {"summary", SummaryJson(report)},
+            {"sampling", SamplingJson(run)},
             {"warnings", warnings}};
 }
 

@@ -6,12 +6,25 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Sample {
     std::size_t index; // 1, 2, ... within its run
     double seconds;    // since the run started
     double durationMs; // one pass
+};
+
+// How a recorded run's samples were taken; unknown for runs read from files.
+struct SamplingFacts {
+    bool known = false;
+    std::size_t looks = 0;
+    std::size_t looksInPasses = 0; // looks that fell inside a pass's timed lines, as far as known
+    std::size_t probes = 0;
+    std::size_t resets = 0;
+    std::vector<std::pair<std::string, std::size_t>> drops; // by reason
+    double errorBoundMs = 0;        // of every recorded duration, from the readout's six decimals
+    std::vector<std::string> notes; // what happened, said as warnings
 };
 
 // One sampling invocation. Runs read from a CSV file know only their samples.
@@ -23,6 +36,7 @@ struct Run {
     int areaHeight = 0;
     bool areaChanged = false; // the drawing area changed during the run
     std::size_t dropped = 0;
+    SamplingFacts sampling;
 };
 
 Run NumberedRun(int number, std::vector<Sample> samples = {});

@@ -60,8 +60,10 @@ struct PassTracker {
     double shown = 0; // the mean the readout shows for `count` passes
     double firstDuration = 0;
     double resetDone = -1;
-    bool zeroSeen = false;      // the reset's zero was seen
-    double suspect = -1;        // a value seen too soon after the reset to be sure it is new
+    bool zeroSeen = false;   // the reset's zero was seen
+    double lastSeen = -1;    // the latest value any look showed
+    double beforeReset = -1; // the value shown before the last reset
+    double suspect = -1;     // a value seen too soon after the reset to be sure it is new
     double suspectAt = -1;
     double endLow = -1;        // the last counted pass ended (or the reset came) after this
     double lastUnchanged = -1; // the latest look that still showed `shown`
@@ -70,9 +72,9 @@ struct PassTracker {
     // The program's rhythm, for when to look.
     double endEstimate = -1; // when the last pass probably ended; -1: not known
     double lastDuration = 0;
-    double overhead = 0;    // a pass's time beyond its timed lines: the clear and the readout
-    double searchFrom = -1; // when following the passes without a rhythm began
-    double probeIdle = -1;  // a probe found the program between passes, at this time
+    double overhead = 0;     // a pass's time beyond its timed lines: the clear and the readout
+    double searchFrom = -1;  // when following the passes without a rhythm began
+    double probeIdle = -1;   // a probe found the program between passes, at this time
     bool screenLags = false; // the screen showed a pass only some time after its probe
     double lastLook = -1;
     // Figures for the summary and the record.

@@ -8,14 +8,17 @@
 namespace
 {
 
-constexpr double kChunkMs = 1000;       // a probe or a reset waits this long at a time
-constexpr double kBlindPollMs = 250;    // how often to look while the readout is hidden
-constexpr double kNeverDecodedMs = 5000; // a readout never read at all: not Zolvik's
-constexpr double kQuietMs = 5000;       // nothing new this long: say so, and ask the program
+// A probe or a reset waits this long at first; a program that needs longer to answer (its
+// thread starved of time) is given twice as long each time, up to the most.
+constexpr double kChunkMs = 1000;
+constexpr double kMostChunkMs = 16000;
+constexpr double kBlindPollMs = 250;      // how often to look while the readout is hidden
+constexpr double kNeverDecodedMs = 15000; // a readout never read at all: not Zolvik's
+constexpr double kQuietMs = 5000;         // nothing new this long: say so, and ask the program
 
 std::string Printed(const char* format, double value)
 {
-    char text[64];
+    char text[160];
     std::snprintf(text, sizeof text, format, value);
     return text;
 }
@@ -31,6 +34,7 @@ struct Session {
     double blindSince = -1;
     bool everReadable = false;
     double unansweredSince = -1;
+    double chunkMs = kChunkMs;
 };
 
 void Trace(Session& s, double at, const char* event, const std::string& seen,
@@ -57,6 +61,7 @@ bool StillPatient(Session& s, const Answer& answer)
     }
     const double now = s.port.now();
     s.unansweredSince = s.unansweredSince < 0 ? now : s.unansweredSince;
+    s.chunkMs = std::min(2 * s.chunkMs, kMostChunkMs);
     if (now - s.unansweredSince > s.limits.patienceMs) {
         s.result.end = SessionEnd::Hung;
         return false;
@@ -68,7 +73,7 @@ bool Reset(Session& s)
 {
     for (;;) {
         const double sent = s.port.now();
-        const Answer answer = s.port.reset(kChunkMs);
+        const Answer answer = s.port.reset(s.chunkMs);
         Trace(s, sent, "reset", Printed("%.1f ms", s.port.now() - sent),
               answer.kind == Answer::Handled ? "history emptied" : "not handled yet");
         if (answer.kind == Answer::Handled) {
@@ -86,7 +91,7 @@ bool Reset(Session& s)
 bool Probe(Session& s)
 {
     const double sent = s.port.now();
-    const Answer answer = s.port.probe(kChunkMs);
+    const Answer answer = s.port.probe(s.chunkMs);
     const bool handled = answer.kind == Answer::Handled;
     Trace(s, sent, "probe", Printed("%.1f ms", s.port.now() - sent),
           handled ? (answer.at - sent > 5 ? "a pass ended" : "between passes") : "not handled");
@@ -173,19 +178,24 @@ bool MindTheQuiet(Session& s, double now)
                            (now - s.lastEvent) / 1000));
         s.quietSaid = true;
     }
-    return Probe(s);
+    // A probe already answered waits for its look; another would skip past that pass.
+    return s.t.boundary >= 0 || Probe(s);
 }
 
 } // namespace
 
-SessionResult RunSession(const ProgramPort& port, const SessionLimits& limits,
-                         PassTracker& tracker)
+SessionResult RunSession(const ProgramPort& port, const SessionLimits& limits, PassTracker& tracker)
 {
     Session s{port, limits, tracker, SessionResult()};
     s.start = port.now();
     s.lastEvent = s.start;
     const double end = limits.seconds > 0 ? s.start + limits.seconds * 1000 : 0;
-    double last = s.start;
+    // What the readout shows before the first reset, so that it is not taken for a pass
+    // while the reset's zero is still on its way to the screen.
+    if (!LookOnce(s)) {
+        return s.result;
+    }
+    double last = port.now();
     for (;;) {
         if (limits.samples > 0 && static_cast<long>(s.result.samples.size()) >= limits.samples) {
             return s.result;
@@ -197,16 +207,15 @@ SessionResult RunSession(const ProgramPort& port, const SessionLimits& limits,
             last = port.now();
             continue;
         }
-        const Step step = s.blindSince >= 0 ? Step{Step::Look, last + kBlindPollMs}
-                                            : NextStep(tracker, last);
+        const Step step =
+            s.blindSince >= 0 ? Step{Step::Look, last + kBlindPollMs} : NextStep(tracker, last);
         if (end > 0 && step.at >= end) {
             port.sleepUntil(end);
             return s.result;
         }
         port.sleepUntil(step.at);
-        const bool going =
-            step.kind == Step::Probe ? Probe(s) : LookOnce(s) && MindTheQuiet(s, port.now());
-        if (!going) {
+        const bool going = step.kind == Step::Probe ? Probe(s) : LookOnce(s);
+        if (!going || !MindTheQuiet(s, port.now())) {
             return s.result;
         }
         last = port.now();

@@ -36,8 +36,8 @@ struct ProgramPort {
 };
 
 struct SessionLimits {
-    long samples = 0;         // 0: until `seconds`
-    double seconds = 0;       // 0: until `samples`
+    long samples = 0;           // 0: until `seconds`
+    double seconds = 0;         // 0: until `samples`
     double patienceMs = 300000; // a readout not seen, or a program not answering, this long
 };
 
@@ -46,7 +46,7 @@ enum class SessionEnd { Done, WindowGone, Hung, Unseen, NeverDecoded, CannotWrit
 struct SessionResult {
     SessionEnd end = SessionEnd::Done;
     std::vector<Sample> samples;
-    double maxErrorMs = 0; // the largest error bound of a recorded duration
+    double maxErrorMs = 0;   // the largest error bound of a recorded duration
     bool backToBack = false; // passes took longer than the timer's period
 };
 

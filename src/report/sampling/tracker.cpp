@@ -157,6 +157,7 @@ void NoteReset(PassTracker& t, double sent, double done)
     t.resetDone = done;
     t.zeroSeen = false;
     t.suspect = -1;
+    t.beforeReset = t.lastSeen;
     t.endLow = sent;
     t.lastUnchanged = sent;
     t.boundary = -1;
@@ -197,6 +198,7 @@ Outcome Observe(PassTracker& t, const Look& look)
         // The passes drawn while it cannot be seen are not known; a spell drops one.
         return t.count >= 0 ? Drop(t, Unseen(look.sight)) : Outcome();
     }
+    t.lastSeen = look.mean;
     if (t.count < 0) {
         return Outcome();
     }
@@ -223,6 +225,9 @@ Outcome Observe(PassTracker& t, const Look& look)
         // Before the reset's zero is on the screen a value may be the last pass before the
         // reset; it is taken as the first after it only if it is still there once the zero
         // would have shown, and nothing else showed meanwhile.
+        if (look.mean == t.beforeReset) {
+            return Outcome(); // what was shown before the reset, still there
+        }
         if (t.suspect >= 0 && look.mean != t.suspect) {
             return Drop(t, DropReason::Implausible);
         }

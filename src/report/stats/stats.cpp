@@ -165,8 +165,8 @@ RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped)
     const std::size_t looked = durations.size() + dropped;
     if (static_cast<double>(dropped) > kManyDropped * static_cast<double>(looked)) {
         report.warnings.push_back(std::to_string(dropped) + " of " + std::to_string(looked) +
-                                  " passes were dropped: the program was disturbed or repainted "
-                                  "while sampling");
+                                  " passes were dropped: the run says less than its samples "
+                                  "suggest (the reasons are with its sampling figures)");
     }
     return report;
 }

@@ -1,4 +1,5 @@
 #include "windows/readout.h"
+#include "windows/window_view.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -94,8 +95,11 @@ Reading Decode(const Pixels& screen)
 
 } // namespace
 
+// The glyphs are rendered, and the readout read, in the window's own DPI context, so both
+// are the unscaled pixels the program drew, on any display scale.
 bool OpenCamera(ReadoutCamera& camera, HWND window)
 {
+    const DpiScope scope(window);
     camera.window = window;
     camera.screen = GetDC(nullptr);
     if (!camera.screen ||
@@ -115,17 +119,23 @@ void CloseCamera(ReadoutCamera& camera)
     camera.screen = nullptr;
 }
 
-Reading Look(ReadoutCamera& camera)
+// From the window's own DC: where the desktop is composed it holds the window's pixels even
+// under other windows; elsewhere it shows what the screen shows there.
+Reading ReadReadout(ReadoutCamera& camera)
 {
+    const DpiScope scope(camera.window);
     RECT client;
     if (!GetClientRect(camera.window, &client) || client.right <= kValueX) {
         return Reading();
     }
-    POINT origin = {kValueX, kValueY};
-    ClientToScreen(camera.window, &origin);
     const int width = std::min(kCaptureWidth, static_cast<int>(client.right) - kValueX);
-    if (!Grab(camera.grabber, camera.screen, origin.x, origin.y, width, camera.grabber.height,
-              camera.current)) {
+    HDC source = GetDC(camera.window);
+    const bool grabbed = source && Grab(camera.grabber, source, kValueX, kValueY, width,
+                                        camera.grabber.height, camera.current);
+    if (source) {
+        ReleaseDC(camera.window, source);
+    }
+    if (!grabbed) {
         return Reading();
     }
     if (camera.current.width != camera.last.width || camera.current.data != camera.last.data) {

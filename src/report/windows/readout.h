@@ -28,4 +28,4 @@ struct ReadoutCamera {
 
 bool OpenCamera(ReadoutCamera& camera, HWND window);
 void CloseCamera(ReadoutCamera& camera);
-Reading Look(ReadoutCamera& camera);
+Reading ReadReadout(ReadoutCamera& camera);

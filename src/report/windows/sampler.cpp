@@ -1,22 +1,18 @@
+// The sampling loop's view of a real window: the clock, looks at the readout, probes and
+// resets as messages the program answers between passes, and what is said and recorded.
 #include "windows/sampler.h"
+
 #include "exit_codes.h"
-#include "sampling/sampling.h"
+#include "sampling/session.h"
 #include "windows/readout.h"
+#include "windows/window_view.h"
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace
 {
-
-constexpr double kPeriodMs = 500;        // the program's timer
-constexpr double kBeforeTickMs = 40;     // the look that should still show 0.000000
-constexpr double kAfterTickMs = 12;      // the first look for the pass
-constexpr double kPollMs = 10;           // then, until the pass shows
-constexpr double kSearchPollMs = 20;     // while the ticks' phase is unknown
-constexpr double kCreepMs = 4;           // an early hit moves the expected time this much
-constexpr double kUndecodableMs = 5000;  // readouts that make no sense for this long: give up
-constexpr double kResetTimeoutMs = 2000; // the zero must show by then
 
 LARGE_INTEGER TheFrequency()
 {
@@ -41,101 +37,20 @@ void SleepUntil(double ms)
     }
 }
 
-// Everything the sampler knows between passes.
-struct Tracker {
-    HWND window;
-    HWND button;
-    ReadoutCamera camera;
-    double start = 0;
-    double end = 0;       // 0: no time limit
-    double expected = -1; // when the next pass should be on the screen; -1: unknown
-    double previousSeen = -1;
-    double previousBefore = -1;
-    std::wstring previousText; // what the readout showed before the last reset
-    double undecodableSince = -1;
-};
-
-int Fail(int code, const char* message)
-{
-    std::fprintf(stderr, "zolvik-report: %s\n", message);
-    return code;
-}
-
-// Empties the program's history; the click is handled before this returns.
-bool ResetHistory(HWND button)
+// A message the program handles only between passes, so its answer marks a pass's end. A
+// message not taken up within its time is withdrawn, so a timed-out reset never lands later.
+Answer Send(HWND target, HWND window, UINT message, double timeoutMs)
 {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
-}
-
-// When to look next: just before the expected tick, just after it, then often until the
-// pass shows. With no expectation yet, often.
-double NextLook(const Tracker& t, double lastLook)
-{
-    if (t.expected < 0) {
-        return lastLook + kSearchPollMs;
+    Answer answer;
+    if (SendMessageTimeoutW(target, message, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeoutMs),
+                            &result)) {
+        answer.at = NowMs();
+        return answer;
     }
-    if (lastLook < t.expected - kBeforeTickMs) {
-        return t.expected - kBeforeTickMs;
-    }
-    if (lastLook < t.expected + kAfterTickMs) {
-        return t.expected + kAfterTickMs;
-    }
-    return lastLook + kPollMs;
-}
-
-// Follows the readout from a reset until it shows a value. `w` gets the looks' times,
-// `before` the last look that did not show it. Returns an exit code, or -1 at the time limit.
-int AwaitPass(Tracker& t, PassWindow& w, double& before, Reading& reading)
-{
-    const double resetAt = NowMs();
-    double lastLook = resetAt;
-    before = -1;
-    for (;;) {
-        SleepUntil(NextLook(t, lastLook));
-        reading = Look(t.camera);
-        lastLook = NowMs();
-        if (t.end > 0 && lastLook >= t.end) {
-            return -1;
-        }
-        if (!IsWindow(t.window)) {
-            return Fail(kExitWindowClosed, "the Zolvik window closed during the run");
-        }
-        if (!reading.decoded) {
-            t.undecodableSince = t.undecodableSince < 0 ? lastLook : t.undecodableSince;
-            if (lastLook - t.undecodableSince > kUndecodableMs) {
-                return Fail(kExitUndecodable, "the readout at (200, 4) cannot be decoded");
-            }
-            continue;
-        }
-        t.undecodableSince = -1;
-        const bool stale = w.lastZero < 0 && reading.text == t.previousText;
-        if (stale && lastLook - resetAt > kResetTimeoutMs) {
-            return Fail(kExitUndecodable, "the readout did not show 0.000000 after a reset");
-        }
-        if (reading.text == L"0.000000" || stale) {
-            w.lastZero = stale ? w.lastZero : lastLook;
-            before = lastLook;
-            continue;
-        }
-        w.seen = lastLook;
-        return kExitOk;
-    }
-}
-
-// Where the next pass should show: a period after this one. When a look just before the
-// change caught it, its time is known closely; when the first look after the expected time
-// already showed it, it came earlier, so the expectation creeps earlier until it is caught.
-void ExpectNext(Tracker& t, double before, double seen)
-{
-    const bool caughtClosely = before >= 0 && seen - before <= 2 * kPollMs + 1;
-    if (caughtClosely) {
-        t.expected = (before + seen) / 2 + kPeriodMs;
-    } else if (t.expected >= 0 && seen <= t.expected + kAfterTickMs + kPollMs) {
-        t.expected += kPeriodMs - kCreepMs;
-    } else {
-        t.expected = -1; // lost: search again
-    }
+    answer.kind = IsWindow(window) ? Answer::TimedOut : Answer::Gone;
+    answer.at = NowMs();
+    return answer;
 }
 
 // The program keeps a 4-pixel margin left, right and below, and its panel above.
@@ -147,64 +62,135 @@ void DrawingArea(HWND window, int& width, int& height)
     height = client.bottom - 88 > 0 ? client.bottom - 88 : 0;
 }
 
-int SampleLoop(Tracker& t, const Options& options, const CsvSink& sink, SampledRun& run)
+struct Viewer {
+    HWND window;
+    ReadoutCamera camera;
+    bool raisedSaid = false;
+};
+
+// Where covered pixels are not kept, a window over the readout is moved out of the way by
+// raising Zolvik without activating it; the look that found it covered still counts as
+// unseen, since raising repaints.
+Look LookAtReadout(Viewer& viewer)
 {
-    for (;;) {
-        if (options.samples > 0 && static_cast<long>(run.samples.size()) >= options.samples) {
-            return kExitOk;
-        }
-        if (!ResetHistory(t.button) && !IsWindow(t.window)) {
-            return Fail(kExitWindowClosed, "the Zolvik window closed during the run");
-        }
-        PassWindow w = {t.previousSeen, t.previousBefore, -1, -1};
-        double before = -1;
-        Reading reading;
-        const int code = AwaitPass(t, w, before, reading);
-        if (code != kExitOk) {
-            return code < 0 ? kExitOk : code;
-        }
-        const PassCheck check = JudgePass(w, kPeriodMs);
-        if (check == PassCheck::Single) {
-            const Sample sample = {run.samples.size() + 1, (w.seen - t.start) / 1000.0,
-                                   reading.mean};
-            run.samples.push_back(sample);
-            std::printf("sample %zu: %.6f ms\n", sample.index, sample.durationMs);
-            if (sink.file && !WriteSampleRow(sink, sample)) {
-                return Fail(kExitCannotWrite, "cannot write the CSV file");
-            }
-        } else {
-            ++run.dropped;
-            std::printf("dropped: %s (shown %ls)\n", DescribePassCheck(check),
-                        reading.text.c_str());
-        }
-        std::fflush(stdout);
-        int width = 0;
-        int height = 0;
-        DrawingArea(t.window, width, height);
-        run.areaChanged = run.areaChanged || width != run.areaWidth || height != run.areaHeight;
-        ExpectNext(t, before, w.seen);
-        t.previousSeen = w.seen;
-        t.previousBefore = before;
-        t.previousText = reading.text;
+    Look look;
+    look.sight = SightOf(viewer.window);
+    if (look.sight == Sight::Covered && BringToTop(viewer.window) && !viewer.raisedSaid) {
+        std::printf("a window lay over Zolvik's readout: brought Zolvik to the top without "
+                    "activating it\n");
+        viewer.raisedSaid = true;
     }
+    if (look.sight == Sight::Readable) {
+        const Reading reading = ReadReadout(viewer.camera);
+        look.sight = reading.decoded ? Sight::Readable : Sight::Undecodable;
+        look.mean = reading.mean;
+    }
+    look.at = NowMs();
+    return look;
+}
+
+void WriteTrace(std::FILE* trace, double start, const TraceEntry& entry)
+{
+    std::fprintf(trace, "%.3f,%s,\"%s\",\"%s\"\n", entry.at - start, entry.event.c_str(),
+                 entry.seen.c_str(), entry.action.c_str());
+    std::fflush(trace);
+}
+
+void GatherFacts(const PassTracker& tracker, const SessionResult& result, SampledRun& run)
+{
+    SamplingFacts& facts = run.facts;
+    facts.known = true;
+    facts.looks = tracker.looks;
+    facts.looksInPasses = tracker.looksInPasses;
+    facts.probes = tracker.probes;
+    facts.resets = tracker.resets;
+    facts.errorBoundMs = result.maxErrorMs;
+    for (int reason = 0; reason < static_cast<int>(DropReason::kCount); ++reason) {
+        if (tracker.drops[reason] > 0) {
+            facts.drops.emplace_back(DescribeDrop(static_cast<DropReason>(reason)),
+                                     tracker.drops[reason]);
+        }
+    }
+    if (result.backToBack) {
+        facts.notes.push_back("passes ran back to back: each took longer than the 500 ms timer, "
+                              "so one pass in nine, drawn while the history was reset, went "
+                              "unseen");
+    }
+    run.dropped = TotalDrops(tracker);
+}
+
+int ExitCode(SessionEnd end, double patienceS)
+{
+    switch (end) {
+    case SessionEnd::Done:
+        return kExitOk;
+    case SessionEnd::WindowGone:
+        std::fprintf(stderr, "zolvik-report: the Zolvik window closed during the run\n");
+        return kExitWindowClosed;
+    case SessionEnd::Hung:
+        std::fprintf(stderr,
+                     "zolvik-report: Zolvik has not answered for %.0f s (--patience): it hangs\n",
+                     patienceS);
+        return kExitWindowClosed;
+    case SessionEnd::Unseen:
+        std::fprintf(stderr,
+                     "zolvik-report: cannot see the readout for %.0f s (--patience); see the "
+                     "pause line above\n",
+                     patienceS);
+        return kExitUndecodable;
+    case SessionEnd::NeverDecoded:
+        std::fprintf(stderr, "zolvik-report: the readout at (200, 4) cannot be decoded: is this "
+                             "Zolvik's window?\n");
+        return kExitUndecodable;
+    case SessionEnd::CannotWrite:
+        std::fprintf(stderr, "zolvik-report: cannot write the CSV file\n");
+        return kExitCannotWrite;
+    }
+    return kExitOk;
 }
 
 } // namespace
 
 int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink& sink,
-                 SampledRun& run)
+                 std::FILE* trace, SampledRun& run)
 {
-    Tracker t;
-    t.window = window;
-    t.button = button;
-    if (!OpenCamera(t.camera, window)) {
-        return Fail(kExitUndecodable, "cannot read the screen");
+    Viewer viewer{window, ReadoutCamera()};
+    if (!OpenCamera(viewer.camera, window)) {
+        std::fprintf(stderr, "zolvik-report: cannot read the screen\n");
+        return kExitUndecodable;
     }
     DrawingArea(window, run.areaWidth, run.areaHeight);
-    t.start = NowMs();
-    t.end = options.seconds > 0 ? t.start + options.seconds * 1000.0 : 0;
-    t.previousText = Look(t.camera).text;
-    const int code = SampleLoop(t, options, sink, run);
-    CloseCamera(t.camera);
-    return code;
+    const double start = NowMs();
+    ProgramPort port;
+    port.now = NowMs;
+    port.sleepUntil = SleepUntil;
+    port.look = [&viewer] { return LookAtReadout(viewer); };
+    port.probe = [window](double timeoutMs) { return Send(window, window, WM_NULL, timeoutMs); };
+    port.reset = [window, button](double timeoutMs) {
+        return Send(button, window, BM_CLICK, timeoutMs);
+    };
+    port.say = [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    };
+    port.record = [&sink](const Sample& sample) {
+        return !sink.file || WriteSampleRow(sink, sample);
+    };
+    if (trace) {
+        port.trace = [trace, start](const TraceEntry& entry) { WriteTrace(trace, start, entry); };
+    }
+    SessionLimits limits;
+    limits.samples = options.samples;
+    limits.seconds = options.seconds;
+    limits.patienceMs = options.patience * 1000;
+    PassTracker tracker;
+    const SessionResult result = RunSession(port, limits, tracker);
+    CloseCamera(viewer.camera);
+    run.samples = result.samples;
+    GatherFacts(tracker, result, run);
+    int width = 0;
+    int height = 0;
+    DrawingArea(window, width, height);
+    run.areaChanged = IsWindow(window) && (width != run.areaWidth || height != run.areaHeight);
+    return ExitCode(result.end, options.patience);
 }

@@ -1,5 +1,4 @@
-// The Windows side of zolvik-report: finding the running Zolvik, reading its pixels and
-// clicking its reset button. Sampling it: one pass at a time, from its readout.
+// Sampling a running Zolvik from its window: the platform's side of the sampling loop.
 #pragma once
 
 #include "cli/options.h"
@@ -7,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 struct SampledRun {
@@ -15,11 +15,11 @@ struct SampledRun {
     int areaWidth = 0; // the drawing area for the client area at the start
     int areaHeight = 0;
     bool areaChanged = false;
+    SamplingFacts facts;
 };
 
-// Resets the program's history after every pass it sees, so that every value it reads is one
-// pass alone, and drops the passes it cannot be sure of. It looks just before and just after
-// each expected timer tick and sleeps in between: the sampler must cost less than the program
-// it measures. Rows go to `sink` (when it has a file) as they come. Returns an exit code.
+// Follows the readout pass by pass, resetting the program's history every eight passes, and
+// drops the passes it cannot be sure of. Rows go to `sink` (when it has a file) as they come,
+// and every look, probe and reset to `trace` (when given). Returns an exit code.
 int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink& sink,
-                 SampledRun& run);
+                 std::FILE* trace, SampledRun& run);

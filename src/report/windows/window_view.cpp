@@ -1,0 +1,125 @@
+#include "windows/window_view.h"
+
+namespace
+{
+
+constexpr int kReadoutLeft = 200;
+constexpr int kReadoutTop = 4;
+constexpr int kReadoutRight = 440;
+constexpr int kReadoutBottom = 40;
+constexpr int kAreaLeft = 4;
+constexpr int kAreaTop = 84;
+constexpr int kAreaMargin = 4;
+
+template <typename Function> Function Export(const wchar_t* module, const char* name)
+{
+    HMODULE handle = GetModuleHandleW(module);
+    if (!handle) {
+        handle = LoadLibraryW(module);
+    }
+    return handle
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(handle, name)))
+               : nullptr;
+}
+
+RECT ClientRectOnScreen(HWND window, int left, int top, int right, int bottom)
+{
+    POINT from = {left, top};
+    POINT to = {right, bottom};
+    ClientToScreen(window, &from);
+    ClientToScreen(window, &to);
+    return RECT{from.x, from.y, to.x, to.y};
+}
+
+bool WhollyOnScreen(const RECT& area)
+{
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int right = left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int bottom = top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    return area.left >= left && area.top >= top && area.right <= right && area.bottom <= bottom;
+}
+
+// A visible window above Zolvik's that overlaps the readout.
+bool ReadoutCovered(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    const RECT readout = ClientRectOnScreen(
+        window, kReadoutLeft, kReadoutTop,
+        kReadoutRight < client.right ? kReadoutRight : client.right, kReadoutBottom);
+    for (HWND above = GetWindow(window, GW_HWNDPREV); above;
+         above = GetWindow(above, GW_HWNDPREV)) {
+        RECT rect;
+        RECT overlap;
+        if (IsWindowVisible(above) && !IsIconic(above) && GetWindowRect(above, &rect) &&
+            IntersectRect(&overlap, &rect, &readout)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+DpiScope::DpiScope(HWND window)
+{
+    using GetContext = void*(WINAPI*)(HWND);
+    using SetContext = void*(WINAPI*)(void*);
+    static const auto getContext =
+        Export<GetContext>(L"user32.dll", "GetWindowDpiAwarenessContext");
+    static const auto setContext =
+        Export<SetContext>(L"user32.dll", "SetThreadDpiAwarenessContext");
+    if (getContext && setContext) {
+        void* context = getContext(window);
+        previous = context ? setContext(context) : nullptr;
+    }
+}
+
+DpiScope::~DpiScope()
+{
+    using SetContext = void*(WINAPI*)(void*);
+    static const auto setContext =
+        Export<SetContext>(L"user32.dll", "SetThreadDpiAwarenessContext");
+    if (previous && setContext) {
+        setContext(previous);
+    }
+}
+
+bool KeepsCoveredPixels()
+{
+    using IsComposed = HRESULT(WINAPI*)(BOOL*);
+    static const auto isComposed = Export<IsComposed>(L"dwmapi.dll", "DwmIsCompositionEnabled");
+    BOOL composed = FALSE;
+    return isComposed && SUCCEEDED(isComposed(&composed)) && composed;
+}
+
+Sight SightOf(HWND window)
+{
+    if (!IsWindow(window)) {
+        return Sight::Gone;
+    }
+    if (IsIconic(window)) {
+        return Sight::Minimized;
+    }
+    if (!IsWindowVisible(window)) {
+        return Sight::Hidden;
+    }
+    const DpiScope scope(window);
+    RECT client;
+    GetClientRect(window, &client);
+    if (!WhollyOnScreen(ClientRectOnScreen(window, kAreaLeft, kAreaTop, client.right - kAreaMargin,
+                                           client.bottom - kAreaMargin))) {
+        return Sight::OffScreen;
+    }
+    if (!KeepsCoveredPixels() && ReadoutCovered(window)) {
+        return Sight::Covered;
+    }
+    return Sight::Readable;
+}
+
+bool BringToTop(HWND window)
+{
+    return SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
+                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER) != 0;
+}
