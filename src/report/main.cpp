@@ -7,6 +7,7 @@
 #include "output/output.h"
 #include "results/files.h"
 #include "results/results.h"
+#include "windows/check.h"
 #include "windows/environment.h"
 #include "windows/sampler.h"
 
@@ -159,6 +160,11 @@ int wmain(int argc, wchar_t** argv)
     if (options.version) {
         std::printf("%s\n", ZOLVIK_VERSION);
         return kExitOk;
+    }
+    if (options.check) {
+        int code = kExitOk;
+        HWND window = FindProgram(code, error);
+        return window ? CheckSetup(window) : Fail(code, error);
     }
     if (!options.compare.empty()) {
         return CompareFiles(options.compare[0], options.compare[1], options.json, options.plot,

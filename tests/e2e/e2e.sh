@@ -329,6 +329,21 @@ print("median %.3f ms, least %.3f ms" % (median, min(durations)))
 sys.exit(0 if min(durations) > 0.4 * median else 1)
 CHECK
     ;;
+report-check)
+    # The diagnosis a person runs first: ready on a plain desktop, and what to do when not.
+    probe designed >/dev/null
+    probe desktop move 40 40 >/dev/null
+    output=$(report --check)
+    code=$?
+    echo "$output (exit code $code)"
+    [ "$code" = 0 ] && grep -q '^ready' <<<"$output" && grep -q 'readout: [0-9.]* ms' <<<"$output" || exit 1
+    probe desktop minimize >/dev/null
+    output=$(report --check)
+    code=$?
+    probe desktop restore >/dev/null
+    echo "$output (exit code $code)"
+    [ "$code" = 4 ] && grep -q 'minimized: restore it to go on' <<<"$output"
+    ;;
 report-compare)
     output=$(report --compare e2e/report.csv e2e/closed.csv)
     code=$?

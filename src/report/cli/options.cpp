@@ -67,7 +67,7 @@ const char kUsage[] =
     "usage: zolvik-report [--samples N | --seconds S] [--csv FILE] [--json FILE] [--append]\n"
     "                     [--plot FILE.svg] [--trace FILE] [--patience S]\n"
     "       zolvik-report --compare A B [--json FILE|-] [--plot FILE.svg]\n"
-    "       zolvik-report --help | --version\n"
+    "       zolvik-report --check | --help | --version\n"
     "\n"
     "Records single-pass durations from the running Zolvik window: it follows the mean the\n"
     "window shows pass by pass, recovers each pass from two means, and clicks \"Reset\n"
@@ -75,6 +75,7 @@ const char kUsage[] =
     "While the readout cannot be seen (minimized, off the screen) the run pauses; it ends,\n"
     "keeping its rows, after --patience seconds (default 300) unseen or unanswered.\n"
     "--trace writes every look, probe and reset with what it saw and decided.\n"
+    "--check says whether a run would work on this desktop, and what to do if not.\n"
     "Default: 24 samples. --csv writes one row a sample (run,index,seconds,duration_ms) as it\n"
     "goes; --json writes a record of the run with the program's version and the machine\n"
     "(adapter, driver, screen mode, OS, CPU, memory). Neither overwrites a file: --append\n"
@@ -85,9 +86,9 @@ const char kUsage[] =
     "differ from one another.\n"
     "\n"
     "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
-    "window closed during the run, 4 the readout cannot be decoded, 5 a missing or\n"
-    "malformed CSV, 6 a file cannot be written, 7 the file exists (use --append or another\n"
-    "name).\n";
+    "window closed or did not answer for --patience seconds, 4 the readout cannot be\n"
+    "decoded or seen (--check: a run would not work), 5 a missing or malformed CSV, 6 a\n"
+    "file cannot be written, 7 the file exists (use --append or another name).\n";
 
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
 {
@@ -98,6 +99,8 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             options.help = true;
         } else if (arg == L"--version") {
             options.version = true;
+        } else if (arg == L"--check") {
+            options.check = true;
         } else if (arg == L"--append") {
             options.append = true;
         } else if (arg == L"--samples" && hasValue) {
@@ -135,6 +138,11 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
     }
     if (options.help || options.version) {
         return true;
+    }
+    if (options.check && (!options.compare.empty() || options.samples || options.seconds > 0 ||
+                          !options.csv.empty() || !options.json.empty())) {
+        error = "--check only looks: it takes no other options";
+        return false;
     }
     if (!CheckCombination(options, error)) {
         return false;

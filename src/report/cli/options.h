@@ -14,6 +14,7 @@ struct Options {
     std::wstring trace;
     double patience = 300; // seconds a run waits for a readout it cannot see, or an answer
     std::vector<std::wstring> compare;
+    bool check = false;
     bool help = false;
     bool version = false;
 };

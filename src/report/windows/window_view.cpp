@@ -118,6 +118,50 @@ Sight SightOf(HWND window)
     return Sight::Readable;
 }
 
+const char* DescribeDpiAwareness(HWND window)
+{
+    using GetWindowContext = void*(WINAPI*)(HWND);
+    using GetThreadContext = void*(WINAPI*)();
+    using GetAwareness = int(WINAPI*)(void*);
+    static const auto windowContext =
+        Export<GetWindowContext>(L"user32.dll", "GetWindowDpiAwarenessContext");
+    static const auto threadContext =
+        Export<GetThreadContext>(L"user32.dll", "GetThreadDpiAwarenessContext");
+    static const auto awareness =
+        Export<GetAwareness>(L"user32.dll", "GetAwarenessFromDpiAwarenessContext");
+    if (!windowContext || !threadContext || !awareness) {
+        return "not known (before Windows 10 1607)";
+    }
+    switch (awareness(window ? windowContext(window) : threadContext())) {
+    case 0:
+        return "unaware";
+    case 1:
+        return "system aware";
+    case 2:
+        return "per-monitor aware";
+    default:
+        return "not known";
+    }
+}
+
+int DisplayDpi(HWND window)
+{
+    using GetDpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = Export<GetDpiForWindow>(L"user32.dll", "GetDpiForWindow");
+    if (dpiForWindow) {
+        // The window's own DPI is 96 for an unaware window; the monitor's is what counts.
+        HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        const int windowDpi = static_cast<int>(dpiForWindow(window));
+        return windowDpi > dpi ? windowDpi : dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 bool BringToTop(HWND window)
 {
     return SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,

@@ -27,6 +27,12 @@ bool KeepsCoveredPixels();
 // window over the readout where covered pixels are not kept.
 Sight SightOf(HWND window);
 
+// "unaware", "system aware", "per-monitor aware", or "not known (before Windows 10 1607)":
+// how `window` (or, for null, the calling thread) handles display scaling.
+const char* DescribeDpiAwareness(HWND window);
+// The display's DPI where the window is, as the platform tells a DPI-aware caller.
+int DisplayDpi(HWND window);
+
 // Raises the window without activating it, so its readout can be read on a desktop that keeps
 // no covered pixels.
 bool BringToTop(HWND window);
