@@ -101,6 +101,8 @@ int wmain(int argc, wchar_t** argv)
         } else if (check == L"desktop" && argc > 2) {
             DesktopEvent(main, argv[2], argc > 3 ? _wtoi(argv[3]) : 0,
                          argc > 4 ? _wtoi(argv[4]) : 0);
+        } else if (check == L"readoutdata" && argc > 2) {
+            SaveReadoutData(main, argv[2]);
         } else if (check == L"soak") {
             CheckSoak(main, argc > 2 ? _wtoi(argv[2]) : 2000);
         } else if (check == L"escape") {

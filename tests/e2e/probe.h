@@ -42,5 +42,8 @@ void MeasureSideBySide(HWND main, int width, int height, int pairs);
 
 // A desktop event (probe_desktop.cpp): minimize, restore, move X Y, cover SECONDS.
 void DesktopEvent(HWND main, const std::wstring& action, int x, int y);
+// The reference glyphs and the readout as captured now, as text files in `folder`: the
+// native tests' data for the decoder.
+void SaveReadoutData(HWND main, const std::wstring& folder);
 
 } // namespace probe

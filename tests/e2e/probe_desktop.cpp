@@ -2,6 +2,9 @@
 // moving it (partly off the screen, too) and laying another window over its top panel.
 #include "probe.h"
 
+#include "windows/readout.h"
+#include "windows/screen_pixels.h"
+
 #include <cstdio>
 
 namespace probe
@@ -64,6 +67,66 @@ void DesktopEvent(HWND main, const std::wstring& action, int x, int y)
     RECT rect;
     GetWindowRect(main, &rect);
     std::printf("window at (%ld, %ld)-(%ld, %ld)\n", rect.left, rect.top, rect.right, rect.bottom);
+}
+
+} // namespace probe
+
+namespace probe
+{
+
+namespace
+{
+
+// Width, height, then a row a line of 0xRRGGBB values in hexadecimal.
+void SavePixels(const std::wstring& path, const Pixels& pixels)
+{
+    std::FILE* file = _wfopen(path.c_str(), L"w");
+    Expect(file != nullptr, "a pixels file opened");
+    if (!file) {
+        return;
+    }
+    std::fprintf(file, "%d %d\n", pixels.width, pixels.height);
+    for (int y = 0; y < pixels.height; ++y) {
+        for (int x = 0; x < pixels.width; ++x) {
+            std::fprintf(file, x ? " %06x" : "%06x", pixels.At(x, y));
+        }
+        std::fprintf(file, "\n");
+    }
+    std::fclose(file);
+}
+
+} // namespace
+
+void SaveReadoutData(HWND main, const std::wstring& folder)
+{
+    for (const wchar_t* c = kReadoutChars; *c; ++c) {
+        SavePixels(folder + L"\\glyph-" +
+                       (*c == L'.' ? std::wstring(L"point") : std::wstring(1, *c)) + L".txt",
+                   RenderText(std::wstring(1, *c)));
+    }
+    SavePixels(folder + L"\\glyph-unit.txt", RenderText(L" msec"));
+    const Pixels unit = RenderText(L" msec");
+    // A pass may change the readout meanwhile: the capture counts only between two equal reads.
+    ReadoutCamera camera;
+    Expect(OpenCamera(camera, main), "screen readable");
+    Reading reading;
+    Pixels strip;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        reading = ReadReadout(camera);
+        strip = CaptureClient(main, 200, 4, 240, unit.height);
+        if (reading.decoded && ReadReadout(camera).text == reading.text) {
+            break;
+        }
+        reading = Reading();
+    }
+    CloseCamera(camera);
+    SavePixels(folder + L"\\readout.txt", strip);
+    Expect(reading.decoded, "the readout decoded");
+    std::FILE* value = _wfopen((folder + L"\\readout-value.txt").c_str(), L"w");
+    if (value) {
+        std::fprintf(value, "%ls\n", reading.text.c_str());
+        std::fclose(value);
+    }
 }
 
 } // namespace probe

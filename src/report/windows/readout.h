@@ -1,18 +1,12 @@
 // Reading the mean that a running Zolvik shows, from its pixels on the screen.
 #pragma once
 
+#include "decoding/decoding.h"
 #include "windows/screen_pixels.h"
 
 #include <windows.h>
 
 #include <string>
-
-// What one look at the readout found.
-struct Reading {
-    bool decoded = false;
-    std::wstring text; // the value as drawn, for example "4.594500"
-    double mean = 0;
-};
 
 // Looks at the value drawn at (200, 4) of the window's client area. It keeps the screen's
 // surface, a capture buffer and the last look's pixels, so that a look at an unchanged

@@ -2,22 +2,13 @@
 // zolvik-report and the end-to-end probe compare.
 #pragma once
 
+#include "decoding/decoding.h"
+
 #include <windows.h>
 
 #include <cstddef>
 #include <string>
 #include <vector>
-
-// A block of pixels as 0x00RRGGBB values, top row first.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned> data;
-    unsigned At(int x, int y) const
-    {
-        return data[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x];
-    }
-};
 
 // A memory surface of fixed size to copy screen pixels into. Keeping one across copies saves
 // creating a bitmap each time, which matters to a sampler that looks several times a second.
