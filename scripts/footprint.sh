@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What zolvik-report costs while it samples, against what Zolvik itself costs, on Wine:
-#   scripts/footprint.sh [SECONDS]        (default 30 seconds a window)
+#   scripts/footprint.sh [SECONDS [WIDTH HEIGHT]]   (default 30 seconds a window)
+# WIDTH HEIGHT plant slow passes: that drawing area, on a 16000 x 10000 screen.
 # First the program runs alone for SECONDS; then zolvik-report samples it for as long. In
 # each window it reads the CPU time (user + system, /proc/PID/stat) of the program, the
 # companion, Xvfb, the wineserver and Wine's other processes of this prefix. The companion's
@@ -10,6 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-30}
+area_width=${2:-}
+area_height=${3:-}
 source scripts/setup.sh
 zolvik_setup
 zolvik_build windows-release
@@ -17,8 +20,16 @@ zolvik_build windows-release
 source scripts/wine.sh
 mkdir -p build/run
 zolvik_session "$root/build/wine"
-zolvik_start_program "$root/build/run/display" 1600x1200 "$root/build/windows-release"
-cd build/windows-release
+if [ -n "$area_width" ]; then
+    # Slow passes: a large drawing area on a screen that holds it.
+    zolvik_start_program "$root/build/run/display" 16000x10000 "$root/build/windows-release"
+    cd build/windows-release
+    "$ZOLVIK_WINE" zolvik_probe.exe desktop move 0 0 </dev/null >/dev/null
+    "$ZOLVIK_WINE" zolvik_probe.exe area "$area_width" "$area_height" </dev/null >/dev/null
+else
+    zolvik_start_program "$root/build/run/display" 1600x1200 "$root/build/windows-release"
+    cd build/windows-release
+fi
 ticks=$(getconf CLK_TCK)
 
 cpu_of() { # clock ticks of user + system time, 0 when the process is gone
