@@ -149,3 +149,33 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
 }
 
 } // namespace
+
+// A recorded run says how it was sampled: looks, probes, drops by reason and what happened;
+// a run that came from a file says nothing of it.
+TEST_F(ReportRecord, ARecordedRunKeepsHowItWasSampled)
+{
+    const std::wstring path = Path(L"sampled.json");
+    std::string error;
+    ::Run run = RunOf(700);
+    run.sampling.known = true;
+    run.sampling.looks = 45;
+    run.sampling.looksInPasses = 3;
+    run.sampling.probes = 31;
+    run.sampling.resets = 4;
+    run.sampling.drops = {{"Zolvik was minimized", 1}, {"a window lay over Zolvik's readout", 1}};
+    run.sampling.errorBoundMs = 0.0000075;
+    run.sampling.notes = {"passes ran back to back"};
+    ASSERT_EQ(WriteRecord(path, false, MachineA(), run, error), kExitOk) << error;
+    ASSERT_EQ(WriteRecord(path, true, MachineA(), RunOf(700), error), kExitOk) << error;
+    const nlohmann::json record = nlohmann::json::parse(Content(path));
+    const nlohmann::json& sampling = record["runs"][0]["sampling"];
+    EXPECT_EQ(sampling["looks"], 45);
+    EXPECT_DOUBLE_EQ(sampling["looks_per_sample"].get<double>(), 1.5);
+    EXPECT_DOUBLE_EQ(sampling["looks_inside_passes_per_sample"].get<double>(), 0.1);
+    EXPECT_EQ(sampling["dropped_by_reason"]["Zolvik was minimized"], 1);
+    EXPECT_EQ(sampling["error_bound_ms"], 0.0000075);
+    const nlohmann::json& warnings = record["runs"][0]["warnings"];
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(), "passes ran back to back"),
+              warnings.end());
+    EXPECT_TRUE(record["runs"][1]["sampling"].is_null());
+}

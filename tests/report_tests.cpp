@@ -60,6 +60,29 @@ std::vector<std::wstring> Words(std::initializer_list<const wchar_t*> words)
     return std::vector<std::wstring>(words.begin(), words.end());
 }
 
+// How long a run waits for a readout it cannot see, a trace, and the one-shot check.
+TEST(ReportOptions, PatienceTraceAndCheck)
+{
+    Options options;
+    std::string error;
+    EXPECT_EQ(options.patience, 300);
+    ASSERT_TRUE(ParseOptions(Words({L"--patience", L"45", L"--trace", L"t.csv"}), options, error));
+    EXPECT_EQ(options.patience, 45);
+    EXPECT_EQ(options.trace, L"t.csv");
+    for (const auto& bad : {Words({L"--patience", L"0"}), Words({L"--patience", L"-5"}),
+                            Words({L"--patience"}), Words({L"--check", L"--samples", L"3"}),
+                            Words({L"--compare", L"a", L"b", L"--trace", L"t.csv"})}) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(bad, options, error));
+        EXPECT_FALSE(error.empty());
+    }
+    options = Options();
+    error.clear();
+    ASSERT_TRUE(ParseOptions(Words({L"--check"}), options, error));
+    EXPECT_TRUE(options.check);
+}
+
 TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
 {
     Options options;
