@@ -66,6 +66,7 @@ struct Viewer {
     HWND window;
     ReadoutCamera camera;
     bool raisedSaid = false;
+    SampledRun* run;
 };
 
 // Where covered pixels are not kept, a window over the readout is moved out of the way by
@@ -81,6 +82,11 @@ Look LookAtReadout(Viewer& viewer)
         viewer.raisedSaid = true;
     }
     if (look.sight == Sight::Readable) {
+        int width = 0;
+        int height = 0;
+        DrawingArea(viewer.window, width, height);
+        SampledRun& run = *viewer.run;
+        run.areaChanged = run.areaChanged || width != run.areaWidth || height != run.areaHeight;
         const Reading reading = ReadReadout(viewer.camera);
         look.sight = reading.decoded ? Sight::Readable : Sight::Undecodable;
         look.mean = reading.mean;
@@ -154,7 +160,7 @@ int ExitCode(SessionEnd end, double patienceS)
 int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink& sink,
                  std::FILE* trace, SampledRun& run)
 {
-    Viewer viewer{window, ReadoutCamera()};
+    Viewer viewer{window, ReadoutCamera(), false, &run};
     if (!OpenCamera(viewer.camera, window)) {
         std::fprintf(stderr, "zolvik-report: cannot read the screen\n");
         return kExitUndecodable;
@@ -188,9 +194,5 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     CloseCamera(viewer.camera);
     run.samples = result.samples;
     GatherFacts(tracker, result, run);
-    int width = 0;
-    int height = 0;
-    DrawingArea(window, width, height);
-    run.areaChanged = IsWindow(window) && (width != run.areaWidth || height != run.areaHeight);
     return ExitCode(result.end, options.patience);
 }
