@@ -1,4 +1,5 @@
 #include "windows/environment.h"
+#include "windows/exports.h"
 #include "results/files.h"
 
 #include <windows.h>
@@ -43,10 +44,7 @@ json OperatingSystem()
     using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const auto getVersion = ntdll ? reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(
-                                        GetProcAddress(ntdll, "RtlGetVersion")))
-                                  : nullptr;
+    const auto getVersion = Export<RtlGetVersionFunction>(L"ntdll.dll", "RtlGetVersion");
     if (!getVersion || getVersion(&version) != 0) {
         return nullptr;
     }
@@ -61,11 +59,7 @@ json OperatingSystem()
 json WineVersion()
 {
     using WineGetVersionFunction = const char*(CDECL*)();
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const auto getVersion =
-        ntdll ? reinterpret_cast<WineGetVersionFunction>(
-                    reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")))
-              : nullptr;
+    const auto getVersion = Export<WineGetVersionFunction>(L"ntdll.dll", "wine_get_version");
     return getVersion && getVersion() ? json(getVersion()) : json(nullptr);
 }
 

@@ -1,5 +1,7 @@
 #include "windows/window_view.h"
 
+#include "windows/exports.h"
+
 namespace
 {
 
@@ -10,17 +12,6 @@ constexpr int kReadoutBottom = 40;
 constexpr int kAreaLeft = 4;
 constexpr int kAreaTop = 84;
 constexpr int kAreaMargin = 4;
-
-template <typename Function> Function Export(const wchar_t* module, const char* name)
-{
-    HMODULE handle = GetModuleHandleW(module);
-    if (!handle) {
-        handle = LoadLibraryW(module);
-    }
-    return handle
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(handle, name)))
-               : nullptr;
-}
 
 RECT ClientRectOnScreen(HWND window, int left, int top, int right, int bottom)
 {
@@ -146,20 +137,15 @@ const char* DescribeDpiAwareness(HWND window)
 
 int DisplayDpi(HWND window)
 {
+    HDC screen = GetDC(nullptr);
+    const int screenDpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    // An unaware window's own DPI is 96 and an unaware caller's screen DC says 96 too: the
+    // larger of the two is the monitor's.
     using GetDpiForWindow = UINT(WINAPI*)(HWND);
     static const auto dpiForWindow = Export<GetDpiForWindow>(L"user32.dll", "GetDpiForWindow");
-    if (dpiForWindow) {
-        // The window's own DPI is 96 for an unaware window; the monitor's is what counts.
-        HDC screen = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-        const int windowDpi = static_cast<int>(dpiForWindow(window));
-        return windowDpi > dpi ? windowDpi : dpi;
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    const int windowDpi = dpiForWindow ? static_cast<int>(dpiForWindow(window)) : 0;
+    return windowDpi > screenDpi ? windowDpi : screenDpi;
 }
 
 bool BringToTop(HWND window)
