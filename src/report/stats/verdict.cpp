@@ -58,52 +58,64 @@ Side Pool(const std::vector<Run>& runs)
     return side;
 }
 
-std::string Format(const char* format, double a, double b, double c = 0)
+std::string Format(const char* format, double a, double b = 0, double c = 0)
 {
     char text[300];
     std::snprintf(text, sizeof text, format, a, b, c);
     return text;
 }
 
-void Decide(Comparison& c)
+std::string AllowanceText(double allowance)
+{
+    return Format("assuming runs of one build differ by up to %.0f %%", allowance * 100);
+}
+
+// `single` says which side had a single run, when one did.
+void Decide(Comparison& c, const std::string& base, const std::string& side,
+            const std::string& single)
 {
     // Rounded outwards, so the interval shown always holds the one computed.
-    const std::string interval = Format("95 %% interval %.2f-%.2f", std::floor(c.low * 100) / 100,
-                                        std::ceil(c.high * 100) / 100);
+    std::string interval = Format("95 %% interval %.2f-%.2f", std::floor(c.low * 100) / 100,
+                                  std::ceil(c.high * 100) / 100);
     if (!c.betweenRuns) {
-        c.verdict = "inconclusive";
-        c.sentence = "inconclusive (" + interval +
-                     " within single runs): one run a side cannot tell a difference from the "
-                     "spread between runs of one build; record three or more runs a side "
-                     "(--append)";
-    } else if (c.low > 1) {
+        interval += ", " + AllowanceText(c.allowance);
+    }
+    const std::string measure =
+        c.betweenRuns ? "" : "; record three or more runs a side to measure it";
+    if (c.low > 1) {
         c.verdict = "slower";
-        c.sentence = Format("B is %.2fx slower than A", c.ratio, 0) + " (" + interval + ")";
+        c.sentence = side + Format(" is %.2fx slower than ", c.ratio) + base + " (" + interval +
+                     measure + ")";
     } else if (c.high < 1) {
         c.verdict = "faster";
-        c.sentence =
-            Format("B is %.2fx faster than A (B/A %.2f, ", 1 / c.ratio, c.ratio) + interval + ")";
+        c.sentence = side + Format(" is %.2fx faster than ", 1 / c.ratio) + base + " (" + side +
+                     "/" + base + Format(" %.2f, ", c.ratio) + interval + measure + ")";
     } else if (c.low >= 1 - kSameBand && c.high <= 1 + kSameBand) {
         c.verdict = "same";
-        c.sentence =
-            Format("no difference beyond +-%.0f %%", kSameBand * 100, 0) + " (" + interval + ")";
+        c.sentence = Format("no difference beyond +-%.0f %%", kSameBand * 100) + " (" + interval +
+                     measure + ")";
     } else {
         c.verdict = "inconclusive";
-        const double hidden = std::ceil(100 * std::max(c.high - 1, 1 - c.low));
-        c.sentence = "inconclusive (" + interval +
-                     Format("): with these runs a difference under "
-                            "%.0f %% cannot be told from noise; "
-                            "record more or longer runs",
-                            hidden, 0);
+        const std::string hidden =
+            Format("a difference under %.0f %%", std::ceil(100 * std::max(c.high - 1, 1 - c.low)));
+        if (c.betweenRuns) {
+            c.sentence = "inconclusive (" + interval + "): with these runs " + hidden +
+                         " cannot be told from noise; record more or longer runs";
+        } else {
+            c.sentence = "inconclusive (" + interval + "): with " + single + " " + hidden +
+                         " cannot be told from the spread between runs of one build; record "
+                         "three or more runs a side (--runs 3)";
+        }
     }
 }
 
 } // namespace
 
-Comparison CompareRuns(const std::vector<Run>& a, const std::vector<Run>& b)
+Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs,
+                       const std::string& baseName, const std::string& sideName)
 {
-    const Side sideA = Pool(a);
-    const Side sideB = Pool(b);
+    const Side sideA = Pool(base);
+    const Side sideB = Pool(runs);
     Comparison c;
     const double difference = sideB.logMedian - sideA.logMedian;
     c.ratio = std::exp(difference);
@@ -131,8 +143,38 @@ Comparison CompareRuns(const std::vector<Run>& a, const std::vector<Run>& b)
     const double half = TQuantile95(c.freedom) * std::sqrt(variance);
     c.low = std::exp(difference - half);
     c.high = std::exp(difference + half);
-    Decide(c);
+    if (!c.betweenRuns) {
+        // A single run shows only its own passes; how far another run of the same build would
+        // land is assumed, not measured, and widens the interval both ways.
+        c.allowance = kRunAllowance;
+        c.low /= 1 + c.allowance;
+        c.high *= 1 + c.allowance;
+    }
+    const std::string single = sideA.runs > 1   ? "a single run of " + sideName
+                               : sideB.runs > 1 ? "a single run of " + baseName
+                                                : "one run a side";
+    Decide(c, baseName, sideName, single);
     return c;
+}
+
+SideEstimate EstimateSide(const std::vector<Run>& runs)
+{
+    const Side side = Pool(runs);
+    SideEstimate e;
+    e.runs = side.runs;
+    e.samples = side.samples;
+    e.median = std::exp(side.logMedian);
+    if (side.freedom > 0 && side.variance > 0 && std::isfinite(side.logMedian)) {
+        const double half = TQuantile95(side.freedom) * std::sqrt(side.variance);
+        e.low = std::exp(side.logMedian - half);
+        e.high = std::exp(side.logMedian + half);
+    }
+    return e;
+}
+
+std::string SideLetter(std::size_t index)
+{
+    return std::string(1, static_cast<char>('A' + index % 26));
 }
 
 std::string AreaText(const Run& run)
@@ -142,19 +184,18 @@ std::string AreaText(const Run& run)
                : std::string();
 }
 
-std::vector<std::string> AreaWarnings(const std::vector<Run>& a, const std::vector<Run>& b)
+std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides)
 {
     std::vector<std::string> areas;
     std::vector<std::string> warnings;
-    for (const auto* side : {&a, &b}) {
-        for (const Run& run : *side) {
+    for (std::size_t side = 0; side < sides.size(); ++side) {
+        for (const Run& run : sides[side]) {
             const std::string area = AreaText(run);
             if (!area.empty() && std::find(areas.begin(), areas.end(), area) == areas.end()) {
                 areas.push_back(area);
             }
             if (run.areaChanged) {
-                warnings.push_back(std::string(side == &a ? "A" : "B") + " run " +
-                                   std::to_string(run.number) +
+                warnings.push_back(SideLetter(side) + " run " + std::to_string(run.number) +
                                    ": the drawing area changed during the run");
             }
         }
