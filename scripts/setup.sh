@@ -3,7 +3,7 @@ zolvik_packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-forma
                  clang libclang-rt-14-dev
                  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                  wine64 xvfb xdotool imagemagick
-                 nlohmann-json3-dev libboost-math-dev python3-scipy librsvg2-bin)
+                 nlohmann-json3-dev libboost-math-dev python3-scipy python3-markdown librsvg2-bin)
 
 zolvik_setup() {
     local missing=()

@@ -65,17 +65,22 @@ TEST_F(ReportPlot, ARunIsDrawnWithAxesUnitsAndItsMedian)
     EXPECT_EQ(WriteRunPlot(path, Passes(1, 2.6), "again", error), kExitFileExists);
 }
 
+ResultsFile FileOf(std::vector<::Run> runs)
+{
+    ResultsFile file;
+    file.runs = std::move(runs);
+    return file;
+}
+
 TEST_F(ReportPlot, AComparisonShowsBothSidesRunByRunAndTheRatio)
 {
     const std::vector<::Run> a = {Passes(1, 2.5), Passes(2, 2.6), Passes(3, 2.55)};
     const std::vector<::Run> b = {Passes(1, 3.2), Passes(2, 3.3), Passes(3, 3.25)};
-    const Comparison c = CompareRuns(a, b);
-    ASSERT_EQ(c.verdict, "slower");
+    const ComparedSides two = CompareSides({L"before.csv", L"after.csv"}, {FileOf(a), FileOf(b)});
+    ASSERT_EQ(two.sides[1].comparison.verdict, "slower");
     const std::wstring path = Path(L"comparison.svg");
     std::string error;
-    ASSERT_EQ(WriteComparisonPlot(path, a, b, c, "A before.csv against B after.csv", error),
-              kExitOk)
-        << error;
+    ASSERT_EQ(WriteComparisonPlot(path, two, error), kExitOk) << error;
     const std::string svg = Content(path);
     EXPECT_NE(svg.find("A before.csv against B after.csv"), std::string::npos);
     EXPECT_NE(svg.find("ratio of medians B/A, 95 % interval"), std::string::npos);
@@ -84,11 +89,35 @@ TEST_F(ReportPlot, AComparisonShowsBothSidesRunByRunAndTheRatio)
     EXPECT_GT(RenderedSpread(path), 0.05);
 
     // An inconclusive verdict is long; it is drawn, too.
-    const Comparison one = CompareRuns({a[0]}, {b[0]});
+    const ComparedSides one =
+        CompareSides({L"a.csv", L"b.csv"}, {FileOf({a[0]}), FileOf({Passes(1, 2.6)})});
     const std::wstring single = Path(L"single.svg");
-    ASSERT_EQ(WriteComparisonPlot(single, {a[0]}, {b[0]}, one, "one a side", error), kExitOk);
+    ASSERT_EQ(WriteComparisonPlot(single, one, error), kExitOk);
     EXPECT_NE(Content(single).find("record three or more runs a side"), std::string::npos);
     EXPECT_GT(RenderedSpread(single), 0.05);
+}
+
+// Three sides: every side's runs, each side's ratio to the first on a row of its own, every
+// verdict, and the names the title has no room for.
+TEST_F(ReportPlot, ThreeSidesShowEachRatioToTheFirst)
+{
+    const std::vector<::Run> a = {Passes(1, 2.5), Passes(2, 2.6), Passes(3, 2.55)};
+    const std::vector<::Run> b = {Passes(1, 5.0), Passes(2, 5.2), Passes(3, 5.1)};
+    const std::vector<::Run> c = {Passes(1, 2.52)};
+    const ComparedSides three = CompareSides({L"driver-31.csv", L"driver-32.csv", L"driver-33.csv"},
+                                             {FileOf(a), FileOf(b), FileOf(c)});
+    const std::wstring path = Path(L"three.svg");
+    std::string error;
+    ASSERT_EQ(WriteComparisonPlot(path, three, error), kExitOk) << error;
+    const std::string svg = Content(path);
+    EXPECT_NE(svg.find("B, C against A driver-31.csv"), std::string::npos);
+    EXPECT_NE(svg.find("B/A 2.0"), std::string::npos);
+    EXPECT_NE(svg.find("C/A 0.98"), std::string::npos);
+    EXPECT_NE(svg.find("B: B is 2.0"), std::string::npos);
+    EXPECT_NE(svg.find("C: inconclusive"), std::string::npos);
+    EXPECT_NE(svg.find("C: driver-33.csv"), std::string::npos);
+    EXPECT_NE(svg.find("ratio of medians to A, 95 % interval"), std::string::npos);
+    EXPECT_GT(RenderedSpread(path), 0.05);
 }
 
 } // namespace

@@ -125,7 +125,9 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
     const std::wstring outPath = Path(L"out.txt");
     const std::wstring json = Path(L"comparison.json");
     std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
-    ASSERT_EQ(CompareFiles(a, b, json, L"", out, out), kExitOk);
+    CompareOutputs outputs;
+    outputs.json = json;
+    ASSERT_EQ(CompareFiles({a, b}, outputs, out, out), kExitOk);
     std::fclose(out);
     const std::string text = Content(outPath);
     EXPECT_NE(text.find("* adapter"), std::string::npos) << text;
@@ -143,7 +145,7 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
     // A CSV side has no environment, and says so.
     const std::wstring csv = Write(L"c.csv", "run,index,seconds,duration_ms\n1,1,0.5,4\n1,2,1,5\n");
     out = std::fopen(Utf8(outPath).c_str(), "w+");
-    ASSERT_EQ(CompareFiles(a, csv, L"", L"", out, out), kExitOk);
+    ASSERT_EQ(CompareFiles({a, csv}, CompareOutputs(), out, out), kExitOk);
     std::fclose(out);
     EXPECT_NE(Content(outPath).find("B: (a CSV file says nothing)"), std::string::npos);
 }

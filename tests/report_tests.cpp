@@ -252,7 +252,9 @@ TEST_F(ReportFiles, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
     for (std::string& output : outputs) {
         std::remove(Utf8(json).c_str());
         std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
-        EXPECT_EQ(CompareFiles(a, b, json, L"", out, out), kExitOk);
+        CompareOutputs written;
+        written.json = json;
+        EXPECT_EQ(CompareFiles({a, b}, written, out, out), kExitOk);
         std::fclose(out);
         output = Content(outPath) + Content(json);
     }
@@ -270,8 +272,10 @@ TEST_F(ReportFiles, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
 
     // The JSON file is not replaced either, and a bad side is named.
     std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
-    EXPECT_EQ(CompareFiles(a, b, json, L"", out, out), kExitFileExists);
-    EXPECT_EQ(CompareFiles(a, Path(L"absent.csv"), L"", L"", out, out), kExitBadCsv);
+    CompareOutputs again;
+    again.json = json;
+    EXPECT_EQ(CompareFiles({a, b}, again, out, out), kExitFileExists);
+    EXPECT_EQ(CompareFiles({a, Path(L"absent.csv")}, CompareOutputs(), out, out), kExitBadCsv);
     std::fclose(out);
     EXPECT_NE(Content(outPath).find("absent.csv: cannot open"), std::string::npos);
 }

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -81,40 +83,32 @@ std::FILE* OpenTrace(const std::wstring& path, int& code, std::string& error)
     return trace;
 }
 
-int Record(const Options& options)
+bool OnConsole()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+// One run into the results files; `append` adds it to what earlier runs wrote.
+int RecordRun(const Options& options, HWND window, HWND button, bool append, int runIndex,
+              std::FILE* trace, Progress& progress)
 {
     int code = kExitOk;
     std::string error;
-    HWND window = FindProgram(code, error);
-    HWND button = window ? GetDlgItem(window, 1) : nullptr;
-    if (window && !button) {
-        return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");
-    }
-    if (!window || (code = CheckOutputs(options, error)) != kExitOk) {
-        return Fail(code, error);
-    }
     CsvSink sink;
     if (!options.csv.empty()) {
-        if ((code = OpenCsvSink(options.csv, options.append, sink, error)) != kExitOk) {
+        if ((code = OpenCsvSink(options.csv, append, sink, error)) != kExitOk) {
             return Fail(code, error);
         }
         std::printf("recording run %d into %s\n", sink.run, Utf8(options.csv).c_str());
-    }
-    std::FILE* trace = OpenTrace(options.trace, code, error);
-    if (code != kExitOk) {
-        CloseCsvSink(sink);
-        return Fail(code, error);
     }
     // Gathered before sampling, so that none of it falls among the passes measured.
     const Provenance provenance = {ProgramJson(window), EnvironmentJson()};
     Run run = NumberedRun(sink.run);
     run.started = UtcNow();
     SampledRun sampled;
-    code = SampleWindow(window, button, options, sink, trace, sampled);
+    code = SampleWindow(window, button, options, sink, trace, progress, runIndex, sampled);
     CloseCsvSink(sink);
-    if (trace) {
-        std::fclose(trace);
-    }
     run.samples = sampled.samples;
     run.dropped = sampled.dropped;
     run.areaWidth = sampled.areaWidth;
@@ -127,7 +121,7 @@ int Record(const Options& options)
     }
     int written = kExitOk;
     if (!options.json.empty() &&
-        (written = WriteRecord(options.json, options.append, provenance, run, error)) != kExitOk) {
+        (written = WriteRecord(options.json, append, provenance, run, error)) != kExitOk) {
         Fail(written, error);
     }
     if (!options.plot.empty() && !run.samples.empty()) {
@@ -141,6 +135,66 @@ int Record(const Options& options)
         }
     }
     return code != kExitOk ? code : written;
+}
+
+// The pause before run `next`, counted down; the program must still be there after it.
+int PauseBetweenRuns(HWND window, double seconds, int next, Progress& progress)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    bool first = true;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        if (!IsWindow(window)) {
+            EndProgressLine(progress);
+            return Fail(kExitWindowClosed, "the Zolvik window closed between runs");
+        }
+        const double left = static_cast<double>(end - now) / 1000;
+        char text[120];
+        std::snprintf(text, sizeof text, "run %d of %d starts in %.0f s", next, progress.runs,
+                      std::ceil(left));
+        ShowProgress(progress, text, static_cast<double>(now) / 1000, first);
+        first = false;
+        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(end - now, 1000)));
+    }
+    EndProgressLine(progress);
+    return IsWindow(window) ? kExitOk
+                            : Fail(kExitWindowClosed, "the Zolvik window closed between runs");
+}
+
+// --runs N: the runs one after another into one file, --pause seconds apart.
+int Record(const Options& options)
+{
+    int code = kExitOk;
+    std::string error;
+    HWND window = FindProgram(code, error);
+    HWND button = window ? GetDlgItem(window, 1) : nullptr;
+    if (window && !button) {
+        return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");
+    }
+    if (!window || (code = CheckOutputs(options, error)) != kExitOk) {
+        return Fail(code, error);
+    }
+    std::FILE* trace = OpenTrace(options.trace, code, error);
+    if (code != kExitOk) {
+        return Fail(code, error);
+    }
+    Progress progress;
+    progress.console = OnConsole();
+    progress.runs = static_cast<int>(options.runs);
+    progress.samples = options.samples;
+    progress.seconds = options.seconds;
+    progress.pauseS = options.pause;
+    for (int i = 1; i <= options.runs && code == kExitOk; ++i) {
+        if (i > 1) {
+            code = PauseBetweenRuns(window, options.pause, i, progress);
+        }
+        if (code == kExitOk) {
+            code = RecordRun(options, window, button, options.append || i > 1, i, trace, progress);
+        }
+    }
+    if (trace) {
+        std::fclose(trace);
+    }
+    return code;
 }
 
 } // namespace
@@ -167,8 +221,12 @@ int wmain(int argc, wchar_t** argv)
         return window ? CheckSetup(window) : Fail(code, error);
     }
     if (!options.compare.empty()) {
-        return CompareFiles(options.compare[0], options.compare[1], options.json, options.plot,
-                            stdout, stderr);
+        CompareOutputs outputs;
+        outputs.json = options.json;
+        outputs.plot = options.plot;
+        outputs.markdown = options.markdown;
+        outputs.command = CommandLine(std::vector<std::wstring>(argv + 1, argv + argc));
+        return CompareFiles(options.compare, outputs, stdout, stderr);
     }
     return Record(options);
 }

@@ -267,6 +267,9 @@ report-check)
 report-dpi)
     report_dpi
     ;;
+report-spaced-runs)
+    report_spaced_runs
+    ;;
 report-compare)
     output=$(report --compare e2e/report.csv e2e/closed.csv)
     code=$?

@@ -136,3 +136,49 @@ report_dpi() {
     restart
     exit $status
 }
+
+report_spaced_runs() {
+    # --runs 3 --pause 2: three runs into one record with their pauses kept, and the progress
+    # as plain lines, since the output is a pipe here. Then three sides compared at once.
+    zolvik_alive || start_zolvik
+    rm -f "$state/spaced.json" "$state/spaced.out" "$state/spaced.csv" "$state/spaced.md"
+    (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe --samples 6 --runs 3 --pause 2 \
+        --json e2e/spaced.json </dev/null >"$state/spaced.out" 2>&1)
+    code=$?
+    tr -d '\r' <"$state/spaced.out" | grep -E '^run '
+    echo "exit code $code"
+    [ "$code" = 0 ] || exit 1
+    /usr/bin/python3 - "$state/spaced.json" "$state/spaced.out" <<'CHECK' || exit 1
+import datetime, json, re, sys
+record = json.load(open(sys.argv[1]))
+out = open(sys.argv[2], newline="").read()
+runs = record["runs"]
+starts = [datetime.datetime.strptime(r["started"], "%Y-%m-%dT%H:%M:%SZ") for r in runs]
+# A run starts after the last sample of the one before and the pause; "started" has whole
+# seconds, so one second of slack.
+gaps = [(starts[i + 1] - starts[i]).total_seconds() - runs[i]["samples"][-1]["seconds"]
+        for i in range(len(runs) - 1)]
+e = record["environment"]
+print("runs %s, gaps after the last sample %s s, power source %s, scheme %s"
+      % ([len(r["samples"]) for r in runs], ["%.1f" % g for g in gaps], e["power_source"],
+         e["power_scheme"]))
+assert [len(r["samples"]) for r in runs] == [6, 6, 6]
+assert all(g >= 1 for g in gaps), gaps
+assert "power_source" in e and "power_scheme" in e
+assert re.search(r"\r(?!\n)", out) is None, "a line was rewritten in place in a pipe"
+text = out.replace("\r\n", "\n")
+for line in ["run 1 of 3, sample 1 of 6", "run 3 of 3, sample 6 of 6, about 0 s left",
+             "run 2 of 3 starts in 2 s", "run 3 of 3 starts in 2 s"]:
+    assert re.search("^" + re.escape(line), text, re.M), line
+CHECK
+    report --samples 3 --runs 2 --pause 0 --csv e2e/spaced.csv >/dev/null || exit 1
+    [ "$(grep -c '^2,' "$state/spaced.csv")" = 3 ] || { echo "run 2 is not in the CSV"; exit 1; }
+    output=$(report --compare e2e/spaced.json e2e/record.json e2e/spaced.csv --markdown e2e/spaced.md)
+    code=$?
+    echo "$output" | tail -n 5
+    [ "$code" = 0 ] && grep -q '^side  runs  samples' <<<"$output" || exit 1
+    /usr/bin/python3 -c 'import markdown, sys
+html = markdown.markdown(open(sys.argv[1], encoding="utf-8").read(), extensions=["tables"])
+print("Markdown report:", html.count("<table>"), "tables,", html.count("<tr>"), "rows")
+sys.exit(0 if html.count("<table>") == 2 else 1)' "$state/spaced.md"
+}

@@ -10,6 +10,8 @@ namespace
 
 constexpr long kMostSamples = 1000000;
 constexpr double kMostSeconds = 7 * 24 * 3600;
+constexpr long kMostRuns = 1000;
+constexpr std::size_t kMostSides = 26; // named A to Z
 
 bool ParseNumber(const std::wstring& text, double& value)
 {
@@ -45,14 +47,64 @@ bool ParseSeconds(const std::wstring& text, const char* option, double& seconds,
     return true;
 }
 
-// Sampling and comparing are separate uses; mixing their options is a mistake worth naming.
-bool CheckCombination(const Options& options, std::string& error)
+bool ParseRuns(const std::wstring& text, long& runs, std::string& error)
 {
-    const bool sampling =
-        options.samples || options.seconds > 0 || !options.csv.empty() || !options.trace.empty();
+    double value = 0;
+    if (!ParseNumber(text, value) || value != std::floor(value) || value < 1 || value > kMostRuns) {
+        error = "--runs takes a whole number from 1 to " + std::to_string(kMostRuns) + ", not \"" +
+                Utf8(text) + "\"";
+        return false;
+    }
+    runs = static_cast<long>(value);
+    return true;
+}
+
+// A pause of 0 is a choice (runs back to back), unlike a run of 0 seconds.
+bool ParsePause(const std::wstring& text, double& pause, std::string& error)
+{
+    if (!ParseNumber(text, pause) || pause < 0 || pause > kMostSeconds) {
+        error = "--pause takes a number of seconds from 0 to " +
+                std::to_string(static_cast<long>(kMostSeconds)) + ", not \"" + Utf8(text) + "\"";
+        return false;
+    }
+    return true;
+}
+
+// The files after --compare, up to the next option.
+bool ParseCompare(const std::vector<std::wstring>& arguments, std::size_t& i, Options& options,
+                  std::string& error)
+{
+    options.compare.clear();
+    while (i + 1 < arguments.size() && arguments[i + 1].rfind(L"--", 0) != 0) {
+        options.compare.push_back(arguments[++i]);
+    }
+    if (options.compare.size() < 2 || options.compare.size() > kMostSides) {
+        error = "--compare needs two files or more (at most " + std::to_string(kMostSides) +
+                "): the base first, then each side to compare with it";
+        return false;
+    }
+    return true;
+}
+
+// Sampling and comparing are separate uses; mixing their options is a mistake worth naming.
+bool CheckCombination(const Options& options, bool pauseGiven, std::string& error)
+{
+    const bool sampling = options.samples || options.seconds > 0 || !options.csv.empty() ||
+                          !options.trace.empty() || options.runs > 1 || pauseGiven;
     if (!options.compare.empty() && (sampling || options.append)) {
-        error = "--compare reads files: it takes no --samples, --seconds, --csv, --trace or "
-                "--append";
+        error = "--compare reads files: it takes no --samples, --seconds, --csv, --trace, "
+                "--runs, --pause or --append";
+    } else if (!options.markdown.empty() && options.compare.empty()) {
+        error = "--markdown writes the report of a comparison: give it with --compare";
+    } else if (options.markdown == L"-" && options.json == L"-") {
+        error = "only one of --json and --markdown can go to standard output (-)";
+    } else if (options.runs > 1 && options.csv.empty() && options.json.empty()) {
+        error = "--runs records its runs into one file: give --csv FILE or --json FILE";
+    } else if (options.runs > 1 && !options.plot.empty()) {
+        error = "--plot draws a single run; draw runs recorded with --runs afterwards with "
+                "--compare";
+    } else if (pauseGiven && options.runs < 2) {
+        error = "--pause spaces the runs of --runs N";
     } else if (options.append && options.csv.empty() && options.json.empty()) {
         error = "--append adds a run to the file given with --csv or --json";
     } else if (options.json == L"-" && options.compare.empty()) {
@@ -65,8 +117,10 @@ bool CheckCombination(const Options& options, std::string& error)
 
 const char kUsage[] =
     "usage: zolvik-report [--samples N | --seconds S] [--csv FILE] [--json FILE] [--append]\n"
-    "                     [--plot FILE.svg] [--trace FILE] [--patience S]\n"
-    "       zolvik-report --compare A B [--json FILE|-] [--plot FILE.svg]\n"
+    "                     [--runs N [--pause S]] [--plot FILE.svg] [--trace FILE]\n"
+    "                     [--patience S]\n"
+    "       zolvik-report --compare BASE B [C ...] [--json FILE|-] [--plot FILE.svg]\n"
+    "                     [--markdown FILE|-]\n"
     "       zolvik-report --check | --help | --version\n"
     "\n"
     "Records single-pass durations from the running Zolvik window: it follows the mean the\n"
@@ -78,12 +132,14 @@ const char kUsage[] =
     "--check says whether a run would work on this desktop, and what to do if not.\n"
     "Default: 24 samples. --csv writes one row a sample (run,index,seconds,duration_ms) as it\n"
     "goes; --json writes a record of the run with the program's version and the machine\n"
-    "(adapter, driver, screen mode, OS, CPU, memory). Neither overwrites a file: --append\n"
-    "adds the next run to it. --plot draws the run, or the comparison, as an SVG picture.\n"
-    "--compare takes every run of A and of B (CSV files or records) and prints the ratio\n"
-    "B/A of their medians with its 95 % interval and a verdict: slower, faster, same or\n"
-    "inconclusive. A verdict needs at least two runs a side, because runs of one build\n"
-    "differ from one another.\n"
+    "(adapter, driver, screen mode, power, OS, CPU, memory). Neither overwrites a file:\n"
+    "--append adds the next run to it. --runs N records N runs into that file, --pause S\n"
+    "seconds apart (default 60). --plot draws the run, or the comparison, as an SVG picture.\n"
+    "--compare takes every run of BASE and of each other side (CSV files or records) and\n"
+    "prints one table: each side's median, its ratio to BASE with a 95 % interval and a\n"
+    "verdict: slower, faster, same or inconclusive. With one run a side the interval also\n"
+    "allows for runs of one build differing by up to 25 %; three or more runs a side measure\n"
+    "that spread instead. --markdown writes the comparison as a report for a bug tracker.\n"
     "\n"
     "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
     "window closed or did not answer for --patience seconds, 4 the readout cannot be\n"
@@ -92,6 +148,7 @@ const char kUsage[] =
 
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
 {
+    bool pauseGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& arg = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
@@ -123,16 +180,28 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             options.plot = arguments[++i];
         } else if (arg == L"--trace" && hasValue) {
             options.trace = arguments[++i];
-        } else if (arg == L"--compare" && i + 2 < arguments.size()) {
-            options.compare = {arguments[i + 1], arguments[i + 2]};
-            i += 2;
+        } else if (arg == L"--markdown" && hasValue) {
+            options.markdown = arguments[++i];
+        } else if (arg == L"--runs" && hasValue) {
+            if (!ParseRuns(arguments[++i], options.runs, error)) {
+                return false;
+            }
+        } else if (arg == L"--pause" && hasValue) {
+            pauseGiven = true;
+            if (!ParsePause(arguments[++i], options.pause, error)) {
+                return false;
+            }
+        } else if (arg == L"--compare") {
+            if (!ParseCompare(arguments, i, options, error)) {
+                return false;
+            }
         } else {
             const bool takesValue = arg == L"--samples" || arg == L"--seconds" || arg == L"--csv" ||
-                                    arg == L"--json" || arg == L"--plot" || arg == L"--compare" ||
-                                    arg == L"--trace" || arg == L"--patience";
-            error = takesValue
-                        ? Utf8(arg) + (arg == L"--compare" ? " needs two files" : " needs a value")
-                        : "unknown argument \"" + Utf8(arg) + "\"";
+                                    arg == L"--json" || arg == L"--plot" || arg == L"--trace" ||
+                                    arg == L"--patience" || arg == L"--markdown" ||
+                                    arg == L"--runs" || arg == L"--pause";
+            error = takesValue ? Utf8(arg) + " needs a value"
+                               : "unknown argument \"" + Utf8(arg) + "\"";
             return false;
         }
     }
@@ -140,15 +209,26 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
         return true;
     }
     if (options.check && (!options.compare.empty() || options.samples || options.seconds > 0 ||
-                          !options.csv.empty() || !options.json.empty())) {
+                          !options.csv.empty() || !options.json.empty() || options.runs > 1 ||
+                          !options.markdown.empty())) {
         error = "--check only looks: it takes no other options";
         return false;
     }
-    if (!CheckCombination(options, error)) {
+    if (!CheckCombination(options, pauseGiven, error)) {
         return false;
     }
     if (options.compare.empty() && options.samples == 0 && options.seconds == 0) {
         options.samples = 24;
     }
     return true;
+}
+
+std::string CommandLine(const std::vector<std::wstring>& arguments)
+{
+    std::string line = "zolvik-report";
+    for (const std::wstring& argument : arguments) {
+        const std::string text = Utf8(argument);
+        line += text.find_first_of(" \t") == std::string::npos ? " " + text : " \"" + text + "\"";
+    }
+    return line;
 }

@@ -13,7 +13,10 @@ struct Options {
     std::wstring plot;
     std::wstring trace;
     double patience = 300; // seconds a run waits for a readout it cannot see, or an answer
-    std::vector<std::wstring> compare;
+    long runs = 1;         // runs recorded one after another into one file
+    double pause = 60;     // seconds between those runs
+    std::vector<std::wstring> compare; // BASE, then the sides compared with it
+    std::wstring markdown;
     bool check = false;
     bool help = false;
     bool version = false;
@@ -22,3 +25,5 @@ struct Options {
 extern const char kUsage[];
 // False with a message for anything it cannot take as it stands.
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error);
+// The command as a person would type it again: arguments with spaces are quoted.
+std::string CommandLine(const std::vector<std::wstring>& arguments);

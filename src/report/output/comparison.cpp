@@ -1,35 +1,21 @@
+// Comparisons of results files: every side read once and compared with the first, then shown
+// as text and written as JSON, a picture and a Markdown report as asked.
 #include "output/output.h"
-#include "results/files.h"
 #include "exit_codes.h"
+#include "results/files.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cmath>
 
 namespace
 {
 
-void PrintSide(std::FILE* out, const char* label, const std::wstring& path,
-               const std::vector<Run>& runs)
+// The machine a record names, else the file's name.
+std::string SideName(const std::wstring& path, const ResultsFile& file)
 {
-    std::fprintf(out, "%s: %s, %zu run%s\n", label, Utf8(path).c_str(), runs.size(),
-                 runs.size() == 1 ? "" : "s");
-    for (const Run& run : runs) {
-        const RunReport r = ReportRun(Durations(run), run.dropped);
-        std::fprintf(out, "  run %d: %zu samples, median %.6f ms", run.number, r.summary.count,
-                     r.estimate.median);
-        if (!AreaText(run).empty()) {
-            std::fprintf(out, ", drawing area %s", AreaText(run).c_str());
-        }
-        if (r.estimate.freedom > 0) {
-            std::fprintf(out, " (95 %% interval %.6f-%.6f)", r.estimate.low, r.estimate.high);
-        }
-        std::fprintf(out, "\n");
-        for (const std::string& warning : r.warnings) {
-            std::fprintf(out, "    warning: %s\n", warning.c_str());
-        }
-    }
+    const std::string machine = file.record ? DescribeMachine(file.provenance) : std::string();
+    return machine.empty() ? Utf8(path) : machine + " (" + Utf8(path) + ")";
 }
 
 // Flattens a provenance object into "path: value" rows, as text.
@@ -55,128 +41,152 @@ std::vector<std::pair<std::string, std::string>> ProvenanceRows(const ResultsFil
     return rows;
 }
 
-// Both environments side by side; a star marks what differs.
-void PrintEnvironments(std::FILE* out, const ResultsFile& a, const ResultsFile& b)
+// Writes `text` to `path`, or to standard output for "-".
+int WriteOutput(const std::wstring& path, const std::string& text, std::FILE* out,
+                std::FILE* errors)
 {
-    const auto rowsA = ProvenanceRows(a);
-    const auto rowsB = ProvenanceRows(b);
-    std::vector<std::string> keys;
-    for (const auto* rows : {&rowsA, &rowsB}) {
-        for (const auto& row : *rows) {
-            if (std::find(keys.begin(), keys.end(), row.first) == keys.end()) {
-                keys.push_back(row.first);
-            }
-        }
-    }
-    const auto find = [](const std::vector<std::pair<std::string, std::string>>& rows,
-                         const std::string& key, bool known) {
-        for (const auto& row : rows) {
-            if (row.first == key) {
-                return row.second;
-            }
-        }
-        return std::string(known ? "(absent)" : "(a CSV file says nothing)");
-    };
-    std::fprintf(out, "environment:\n");
-    for (const std::string& key : keys) {
-        const std::string valueA = find(rowsA, key, a.record);
-        const std::string valueB = find(rowsB, key, b.record);
-        std::fprintf(out, "%c %-22s A: %s\n  %-22s B: %s\n", valueA == valueB ? ' ' : '*',
-                     key.c_str(), valueA.c_str(), "", valueB.c_str());
-    }
-}
-
-// The machine a record names, else the file's name.
-std::string SideName(const std::wstring& path, const ResultsFile& file)
-{
-    const std::string machine = file.record ? DescribeMachine(file.provenance) : std::string();
-    return machine.empty() ? Utf8(path) : machine + " (" + Utf8(path) + ")";
-}
-
-nlohmann::json SideJson(const std::wstring& path, const std::vector<Run>& runs)
-{
-    nlohmann::json side = {{"file", Utf8(path)}, {"runs", runs.size()}};
-    std::size_t samples = 0;
-    nlohmann::json medians = nlohmann::json::array();
-    for (const Run& run : runs) {
-        samples += run.samples.size();
-        medians.push_back(Median(Durations(run)));
-    }
-    side["samples"] = samples;
-    side["run_medians_ms"] = medians;
-    return side;
-}
-
-// Writes the comparison to `path`, which must not exist yet, or to standard output for "-".
-int WriteComparisonJson(const std::wstring& path, const nlohmann::json& json, std::FILE* out,
-                        std::FILE* errors)
-{
-    const std::string text = json.dump(2) + "\n";
     if (path == L"-") {
         return std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0 ? kExitOk
                                                                            : kExitCannotWrite;
     }
-    bool existed = false;
-    std::FILE* file = CreateNewFile(path, existed);
-    const bool written = file && std::fputs(text.c_str(), file) >= 0;
-    if ((file && std::fclose(file) != 0) || !written) {
-        std::fprintf(errors, "zolvik-report: %s%s\n", Utf8(path).c_str(),
-                     existed ? " exists: zolvik-report never overwrites a file" : ": cannot write");
-        return existed ? kExitFileExists : kExitCannotWrite;
+    std::string error;
+    const int code = WriteNewFile(path, text, error);
+    if (code != kExitOk) {
+        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
     }
-    return kExitOk;
+    return code;
 }
 
 } // namespace
 
-int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstring& json,
-                 const std::wstring& plot, std::FILE* out, std::FILE* errors)
+std::vector<EnvironmentRow> EnvironmentRows(const std::vector<ComparedSide>& sides)
 {
-    ResultsFile fileA;
-    ResultsFile fileB;
+    std::vector<std::vector<std::pair<std::string, std::string>>> provenance;
+    std::vector<std::string> fields;
+    for (const ComparedSide& side : sides) {
+        provenance.push_back(ProvenanceRows(side.file));
+        for (const auto& row : provenance.back()) {
+            if (std::find(fields.begin(), fields.end(), row.first) == fields.end()) {
+                fields.push_back(row.first);
+            }
+        }
+    }
+    std::vector<EnvironmentRow> rows;
+    for (const std::string& field : fields) {
+        EnvironmentRow row{field, {}, false};
+        for (std::size_t s = 0; s < sides.size(); ++s) {
+            const auto& own = provenance[s];
+            const auto found = std::find_if(own.begin(), own.end(),
+                                            [&](const auto& item) { return item.first == field; });
+            row.values.push_back(found != own.end()     ? found->second
+                                 : sides[s].file.record ? "(absent)"
+                                                        : "(a CSV file says nothing)");
+            row.differs = row.differs || row.values.back() != row.values.front();
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> PowerWarnings(const std::vector<EnvironmentRow>& rows)
+{
+    std::vector<std::string> warnings;
+    const struct {
+        const char* field;
+        const char* what;
+    } checks[] = {{"power_source", "power sources"}, {"power_scheme", "power schemes"}};
+    for (const auto& check : checks) {
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const EnvironmentRow& r) {
+            return r.field == check.field;
+        });
+        if (row == rows.end()) {
+            continue;
+        }
+        // Only what the records say counts: an unknown value is no evidence of a difference.
+        std::vector<std::string> known;
+        std::string list;
+        for (std::size_t s = 0; s < row->values.size(); ++s) {
+            const std::string& value = row->values[s];
+            if (value == "null" || value.front() == '(') {
+                continue;
+            }
+            if (std::find(known.begin(), known.end(), value) == known.end()) {
+                known.push_back(value);
+            }
+            list += (list.empty() ? "" : ", ") + SideLetter(s) + " " + value;
+        }
+        if (known.size() > 1) {
+            warnings.push_back(std::string("the sides ran on different ") + check.what + " (" +
+                               list +
+                               "): a laptop on battery or a power-saving scheme draws "
+                               "slower, whatever its driver");
+        }
+    }
+    return warnings;
+}
+
+ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<ResultsFile> files)
+{
+    ComparedSides compared;
+    std::vector<std::vector<Run>> runs;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        ComparedSide side;
+        side.letter = SideLetter(i);
+        side.path = paths[i];
+        side.name = SideName(paths[i], files[i]);
+        side.file = std::move(files[i]);
+        side.estimate = EstimateSide(side.file.runs);
+        if (i > 0) {
+            side.comparison =
+                CompareRuns(compared.sides.front().file.runs, side.file.runs, "A", side.letter);
+        }
+        runs.push_back(side.file.runs);
+        compared.sides.push_back(std::move(side));
+    }
+    compared.warnings = AreaWarnings(runs);
+    const std::vector<std::string> power = PowerWarnings(EnvironmentRows(compared.sides));
+    compared.warnings.insert(compared.warnings.end(), power.begin(), power.end());
+    return compared;
+}
+
+int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
+                 std::FILE* out, std::FILE* errors)
+{
+    std::vector<ResultsFile> files(paths.size());
     std::string error;
-    if (!ReadResultsFile(a, fileA, error) || !ReadResultsFile(b, fileB, error)) {
-        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-        return kExitBadCsv;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!ReadResultsFile(paths[i], files[i], error)) {
+            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
+            return kExitBadCsv;
+        }
     }
-    const std::vector<Run>& runsA = fileA.runs;
-    const std::vector<Run>& runsB = fileB.runs;
-    Comparison c = CompareRuns(runsA, runsB);
-    const std::vector<std::string> areaWarnings = AreaWarnings(runsA, runsB);
-    c.warnings.insert(c.warnings.end(), areaWarnings.begin(), areaWarnings.end());
-    const std::string title =
-        "Zolvik line drawing time: A " + SideName(a, fileA) + " against B " + SideName(b, fileB);
-    const int plotted =
-        plot.empty() ? kExitOk : WriteComparisonPlot(plot, runsA, runsB, c, title, error);
-    if (plotted != kExitOk) {
-        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-        return plotted;
+    const ComparedSides compared = CompareSides(paths, std::move(files));
+    if (!outputs.plot.empty()) {
+        const int plotted = WriteComparisonPlot(outputs.plot, compared, error);
+        if (plotted != kExitOk) {
+            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
+            return plotted;
+        }
     }
-    if (!json.empty()) {
-        nlohmann::json object = {
-            {"verdict", c.verdict},
-            {"sentence", c.sentence},
-            {"ratio", c.ratio},
-            {"low", c.low},
-            {"high", std::isfinite(c.high) ? nlohmann::json(c.high) : nlohmann::json(nullptr)},
-            {"confidence", 0.95},
-            {"between_runs", c.betweenRuns},
-            {"warnings", c.warnings},
-            {"a", SideJson(a, runsA)},
-            {"b", SideJson(b, runsB)}};
-        const int code = WriteComparisonJson(json, object, out, errors);
-        if (code != kExitOk || json == L"-") {
+    const std::pair<const std::wstring*, std::string> texts[] = {
+        {&outputs.json, outputs.json.empty() ? "" : ComparisonJson(compared)},
+        {&outputs.markdown,
+         outputs.markdown.empty()
+             ? ""
+             : ComparisonMarkdown(compared, outputs.plot, outputs.markdown, outputs.command)}};
+    // Files first; what goes to standard output ("-") then stands there alone.
+    for (const auto& [path, text] : texts) {
+        const int code =
+            path->empty() || *path == L"-" ? kExitOk : WriteOutput(*path, text, out, errors);
+        if (code != kExitOk) {
             return code;
         }
     }
-    PrintSide(out, "A", a, runsA);
-    PrintSide(out, "B", b, runsB);
-    if (fileA.record || fileB.record) {
-        PrintEnvironments(out, fileA, fileB);
+    for (const auto& [path, text] : texts) {
+        if (*path == L"-") {
+            return WriteOutput(*path, text, out, errors);
+        }
     }
-    for (const std::string& warning : c.warnings) {
-        std::fprintf(out, "WARNING: %s\n", warning.c_str());
-    }
-    std::fprintf(out, "ratio of medians B/A: %.4f\n%s\n", c.ratio, c.sentence.c_str());
+    PrintComparison(out, compared);
     return kExitOk;
 }

@@ -1,5 +1,5 @@
-// What zolvik-report shows a person: a run's summary as text, comparisons as text and JSON,
-// and pictures of either as SVG.
+// What zolvik-report shows a person: a run's summary and progress as text, comparisons as
+// text, JSON and Markdown, and pictures of either as SVG.
 #pragma once
 
 #include "results/results.h"
@@ -14,16 +14,83 @@ void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& r
 // How a recorded run was sampled: looks, probes, resets, drops by reason and what happened.
 void PrintSamplingFacts(std::FILE* out, const Run& run);
 
-// --compare A B: each side's runs, then the verdict; --json writes it as one object too, and
-// --plot draws it. Returns an exit code.
-int CompareFiles(const std::wstring& a, const std::wstring& b, const std::wstring& json,
-                 const std::wstring& plot, std::FILE* out, std::FILE* errors);
+// ---- Comparisons --------------------------------------------------------------------------
+
+// One side of a comparison: a results file, named by its letter and by the machine its record
+// names (else by the file's name), its median, and how it compares with the first side.
+struct ComparedSide {
+    std::string letter;
+    std::wstring path;
+    std::string name;
+    ResultsFile file;
+    SideEstimate estimate;
+    Comparison comparison; // with the first side; empty for the first itself
+};
+
+struct ComparedSides {
+    std::vector<ComparedSide> sides;
+    std::vector<std::string> warnings; // about the sides together: areas, power
+};
+
+ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<ResultsFile> files);
+
+// One field of the sides' environments, as each side's record gives it.
+struct EnvironmentRow {
+    std::string field;
+    std::vector<std::string> values; // one a side
+    bool differs = false;
+};
+std::vector<EnvironmentRow> EnvironmentRows(const std::vector<ComparedSide>& sides);
+// Differences between the sides' power sources or schemes, which make laptops draw slower.
+std::vector<std::string> PowerWarnings(const std::vector<EnvironmentRow>& rows);
+
+struct CompareOutputs {
+    std::wstring json; // "-": standard output
+    std::wstring plot;
+    std::wstring markdown;
+    std::string command; // the command that made the comparison, for the Markdown report
+};
+
+// --compare BASE B ...: each side's runs, the environments, then the verdict of each side
+// against BASE; --json, --plot and --markdown write it as well. Returns an exit code.
+int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
+                 std::FILE* out, std::FILE* errors);
+void PrintComparison(std::FILE* out, const ComparedSides& compared);
+std::string ComparisonJson(const ComparedSides& compared);
+// Table cells: a median with its interval, and a ratio with its interval rounded outwards.
+std::string MedianCell(const SideEstimate& estimate);
+std::string RatioCell(const Comparison& comparison);
+// A report to paste into a bug tracker; `plot` is linked when given.
+std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring& plot,
+                               const std::wstring& markdown, const std::string& command);
+
+// ---- Pictures -----------------------------------------------------------------------------
 
 // Every pass over time, the block medians, the median and its interval. Both return an exit
 // code; neither replaces a file.
 int WriteRunPlot(const std::wstring& path, const Run& run, const std::string& title,
                  std::string& error);
-// Both sides' passes run by run, and the ratio B/A with its interval and the verdict.
-int WriteComparisonPlot(const std::wstring& path, const std::vector<Run>& a,
-                        const std::vector<Run>& b, const Comparison& comparison,
-                        const std::string& title, std::string& error);
+// Each side's passes run by run, and each side's ratio to the first with its interval.
+int WriteComparisonPlot(const std::wstring& path, const ComparedSides& compared,
+                        std::string& error);
+
+// ---- Progress -----------------------------------------------------------------------------
+
+// One line saying how far a recording has come: rewritten in place on a console, printed as
+// plain lines (one every few seconds) when the output goes to a file or a pipe.
+struct Progress {
+    std::FILE* out = stdout;
+    bool console = false;
+    int runs = 1;
+    long samples = 0;   // a run's samples; 0: runs last `seconds`
+    double seconds = 0; // a run's length in seconds, with `samples` 0
+    double pauseS = 0;
+    std::size_t shown = 0;  // the length of the line standing on a console
+    double printedS = -1e9; // when the last plain line was printed
+};
+// `elapsedS` into run `run` (1-based), `sample` samples in.
+std::string ProgressText(const Progress& progress, int run, long sample, double elapsedS);
+// `nowS` paces the plain lines; a `milestone` (a run's first or last sample) always shows.
+void ShowProgress(Progress& progress, const std::string& text, double nowS, bool milestone);
+// Clears a line standing on a console, so that other output starts on a line of its own.
+void EndProgressLine(Progress& progress);

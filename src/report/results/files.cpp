@@ -1,4 +1,5 @@
 #include "results/files.h"
+#include "exit_codes.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -152,3 +153,16 @@ bool MoveOver(const std::wstring& from, const std::wstring& to)
 }
 
 #endif
+
+int WriteNewFile(const std::wstring& path, const std::string& text, std::string& error)
+{
+    bool existed = false;
+    std::FILE* file = CreateNewFile(path, existed);
+    const bool written = file && std::fputs(text.c_str(), file) >= 0;
+    if ((file && std::fclose(file) != 0) || !written) {
+        error = Utf8(path) +
+                (existed ? " exists: zolvik-report never overwrites a file" : ": cannot write");
+        return existed ? kExitFileExists : kExitCannotWrite;
+    }
+    return kExitOk;
+}

@@ -11,6 +11,8 @@ std::FILE* OpenForAppending(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 // Creates the file only if nothing is there yet; `existed` tells a refusal from a failure.
 std::FILE* CreateNewFile(const std::wstring& path, bool& existed);
+// Writes `text` to a file created new; returns an exit code, with a message on failure.
+int WriteNewFile(const std::wstring& path, const std::string& text, std::string& error);
 bool RemoveFile(const std::wstring& path);
 // Renames `from` to `to`, replacing `to` if it exists.
 bool MoveOver(const std::wstring& from, const std::wstring& to);

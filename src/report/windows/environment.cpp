@@ -63,6 +63,44 @@ json WineVersion()
     return getVersion && getVersion() ? json(getVersion()) : json(nullptr);
 }
 
+// Mains or battery: on battery a laptop may clock its graphics down.
+json PowerSource()
+{
+    SYSTEM_POWER_STATUS status = {};
+    if (!GetSystemPowerStatus(&status) || status.ACLineStatus > 1) {
+        return nullptr; // 255: the platform does not know
+    }
+    return status.ACLineStatus == 1 ? "mains" : "battery";
+}
+
+// The active power scheme's name ("Balanced", "Power saver", ...), which sets how far the
+// processor and the graphics may slow down.
+json PowerScheme()
+{
+    using GetActiveFunction = DWORD(WINAPI*)(HKEY, GUID**);
+    using ReadNameFunction =
+        DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, UCHAR*, DWORD*);
+    const auto getActive = Export<GetActiveFunction>(L"powrprof.dll", "PowerGetActiveScheme");
+    const auto readName = Export<ReadNameFunction>(L"powrprof.dll", "PowerReadFriendlyName");
+    GUID* scheme = nullptr;
+    if (!getActive || !readName || getActive(nullptr, &scheme) != ERROR_SUCCESS || !scheme) {
+        return nullptr;
+    }
+    std::wstring name;
+    DWORD bytes = 0;
+    if (readName(nullptr, scheme, nullptr, nullptr, nullptr, &bytes) == ERROR_SUCCESS &&
+        bytes >= sizeof(wchar_t)) {
+        name.resize(bytes / sizeof(wchar_t));
+        if (readName(nullptr, scheme, nullptr, nullptr, reinterpret_cast<UCHAR*>(&name[0]),
+                     &bytes) != ERROR_SUCCESS) {
+            name.clear();
+        }
+        name.resize(wcsnlen(name.c_str(), name.size()));
+    }
+    LocalFree(scheme);
+    return name.empty() ? json(nullptr) : json(Utf8(name));
+}
+
 std::wstring PrimaryAdapter()
 {
     DISPLAY_DEVICEW device = {};
@@ -204,6 +242,8 @@ std::string EnvironmentJson()
                                              L"ProcessorNameString"));
     environment["logical_processors"] = system.dwNumberOfProcessors;
     environment["memory_mb"] = MemoryMb();
+    environment["power_source"] = PowerSource();
+    environment["power_scheme"] = PowerScheme();
     return environment.dump();
 }
 

@@ -67,6 +67,7 @@ struct Viewer {
     ReadoutCamera camera;
     bool raisedSaid = false;
     SampledRun* run;
+    Progress* progress;
 };
 
 // Where covered pixels are not kept, a window over the readout is moved out of the way by
@@ -77,6 +78,7 @@ Look LookAtReadout(Viewer& viewer)
     Look look;
     look.sight = SightOf(viewer.window);
     if (look.sight == Sight::Covered && BringToTop(viewer.window) && !viewer.raisedSaid) {
+        EndProgressLine(*viewer.progress);
         std::printf("a window lay over Zolvik's readout: brought Zolvik to the top without "
                     "activating it\n");
         viewer.raisedSaid = true;
@@ -158,9 +160,9 @@ int ExitCode(SessionEnd end, double patienceS)
 } // namespace
 
 int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink& sink,
-                 std::FILE* trace, SampledRun& run)
+                 std::FILE* trace, Progress& progress, int runIndex, SampledRun& run)
 {
-    Viewer viewer{window, ReadoutCamera(), false, &run};
+    Viewer viewer{window, ReadoutCamera(), false, &run, &progress};
     if (!OpenCamera(viewer.camera, window)) {
         std::fprintf(stderr, "zolvik-report: cannot read the screen\n");
         return kExitUndecodable;
@@ -175,11 +177,15 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     port.reset = [window, button](double timeoutMs) {
         return Send(button, window, BM_CLICK, timeoutMs);
     };
-    port.say = [](const std::string& line) {
+    port.say = [&progress](const std::string& line) {
+        EndProgressLine(progress);
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
     };
-    port.record = [&sink](const Sample& sample) {
+    port.record = [&sink, &progress, runIndex](const Sample& sample) {
+        const long count = static_cast<long>(sample.index);
+        ShowProgress(progress, ProgressText(progress, runIndex, count, sample.seconds),
+                     NowMs() / 1000, count == 1 || count == progress.samples);
         return !sink.file || WriteSampleRow(sink, sample);
     };
     if (trace) {
@@ -194,5 +200,6 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     CloseCamera(viewer.camera);
     run.samples = result.samples;
     GatherFacts(tracker, result, run);
+    EndProgressLine(progress);
     return ExitCode(result.end, options.patience);
 }

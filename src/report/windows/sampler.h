@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/options.h"
+#include "output/output.h"
 #include "results/results.h"
 
 #include <windows.h>
@@ -20,6 +21,7 @@ struct SampledRun {
 
 // Follows the readout pass by pass, resetting the program's history every eight passes, and
 // drops the passes it cannot be sure of. Rows go to `sink` (when it has a file) as they come,
-// and every look, probe and reset to `trace` (when given). Returns an exit code.
+// and every look, probe and reset to `trace` (when given); `progress` shows how far run
+// `runIndex` of the recording has come. Returns an exit code.
 int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink& sink,
-                 std::FILE* trace, SampledRun& run);
+                 std::FILE* trace, Progress& progress, int runIndex, SampledRun& run);

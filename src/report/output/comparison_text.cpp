@@ -1,0 +1,178 @@
+// A comparison as text on the console and as one JSON object.
+#include "output/output.h"
+#include "results/files.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+
+namespace
+{
+
+void PrintSide(std::FILE* out, const ComparedSide& side)
+{
+    const std::vector<Run>& runs = side.file.runs;
+    std::fprintf(out, "%s: %s, %zu run%s\n", side.letter.c_str(), Utf8(side.path).c_str(),
+                 runs.size(), runs.size() == 1 ? "" : "s");
+    for (const Run& run : runs) {
+        const RunReport r = ReportRun(Durations(run), run.dropped);
+        std::fprintf(out, "  run %d: %zu samples, median %.6f ms", run.number, r.summary.count,
+                     r.estimate.median);
+        if (!AreaText(run).empty()) {
+            std::fprintf(out, ", drawing area %s", AreaText(run).c_str());
+        }
+        if (r.estimate.freedom > 0) {
+            std::fprintf(out, " (95 %% interval %.6f-%.6f)", r.estimate.low, r.estimate.high);
+        }
+        std::fprintf(out, "\n");
+        for (const std::string& warning : r.warnings) {
+            std::fprintf(out, "    warning: %s\n", warning.c_str());
+        }
+    }
+}
+
+// The environments side by side; a star marks what differs.
+void PrintEnvironments(std::FILE* out, const std::vector<ComparedSide>& sides)
+{
+    std::fprintf(out, "environment:\n");
+    for (const EnvironmentRow& row : EnvironmentRows(sides)) {
+        for (std::size_t s = 0; s < sides.size(); ++s) {
+            std::fprintf(out, "%c %-22s %s: %s\n", s == 0 && row.differs ? '*' : ' ',
+                         s == 0 ? row.field.c_str() : "", sides[s].letter.c_str(),
+                         row.values[s].c_str());
+        }
+    }
+}
+
+void PrintTable(std::FILE* out, const ComparedSides& compared)
+{
+    const std::string base = compared.sides.front().letter;
+    std::fprintf(out, "%-4s %5s %8s  %-30s %-28s %s\n", "side", "runs", "samples",
+                 "median ms (95 % interval)", ("ratio to " + base + " (95 % interval)").c_str(),
+                 "verdict");
+    for (std::size_t i = 0; i < compared.sides.size(); ++i) {
+        const ComparedSide& side = compared.sides[i];
+        std::fprintf(out, "%-4s %5zu %8zu  %-30s %-28s %s\n", side.letter.c_str(),
+                     side.estimate.runs, side.estimate.samples, MedianCell(side.estimate).c_str(),
+                     i == 0 ? "base" : RatioCell(side.comparison).c_str(),
+                     i == 0 ? "" : side.comparison.verdict.c_str());
+    }
+}
+
+nlohmann::json Finite(double value)
+{
+    return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
+}
+
+nlohmann::json SideJson(const ComparedSide& side, bool base)
+{
+    nlohmann::json medians = nlohmann::json::array();
+    for (const Run& run : side.file.runs) {
+        medians.push_back(Median(Durations(run)));
+    }
+    const SideEstimate& e = side.estimate;
+    const bool interval = e.high > 0;
+    nlohmann::json json = {{"side", side.letter},
+                           {"name", side.name},
+                           {"file", Utf8(side.path)},
+                           {"runs", e.runs},
+                           {"samples", e.samples},
+                           {"run_medians_ms", medians},
+                           {"median_ms", Finite(e.median)},
+                           {"median_low_ms", interval ? Finite(e.low) : nullptr},
+                           {"median_high_ms", interval ? Finite(e.high) : nullptr}};
+    if (!base) {
+        const Comparison& c = side.comparison;
+        json["ratio"] = Finite(c.ratio);
+        json["low"] = Finite(c.low);
+        json["high"] = Finite(c.high);
+        json["verdict"] = c.verdict;
+        json["sentence"] = c.sentence;
+        json["between_runs"] = c.betweenRuns;
+        json["assumed_run_spread"] =
+            c.betweenRuns ? nlohmann::json(nullptr) : nlohmann::json(c.allowance);
+    }
+    return json;
+}
+
+} // namespace
+
+std::string MedianCell(const SideEstimate& e)
+{
+    char text[120];
+    if (e.high > 0) {
+        std::snprintf(text, sizeof text, "%.3f (%.3f-%.3f)", e.median, e.low, e.high);
+    } else {
+        std::snprintf(text, sizeof text, "%.3f (no interval)", e.median);
+    }
+    return text;
+}
+
+std::string RatioCell(const Comparison& c)
+{
+    char text[120];
+    if (std::isfinite(c.high)) {
+        // Rounded outwards, as in the sentence.
+        std::snprintf(text, sizeof text, "%.3f (%.2f-%.2f)", c.ratio, std::floor(c.low * 100) / 100,
+                      std::ceil(c.high * 100) / 100);
+    } else {
+        std::snprintf(text, sizeof text, "%.3f (no interval)", c.ratio);
+    }
+    return text;
+}
+
+void PrintComparison(std::FILE* out, const ComparedSides& compared)
+{
+    const std::vector<ComparedSide>& sides = compared.sides;
+    for (const ComparedSide& side : sides) {
+        PrintSide(out, side);
+    }
+    if (std::any_of(sides.begin(), sides.end(),
+                    [](const ComparedSide& side) { return side.file.record; })) {
+        PrintEnvironments(out, sides);
+    }
+    for (const std::string& warning : compared.warnings) {
+        std::fprintf(out, "WARNING: %s\n", warning.c_str());
+    }
+    if (sides.size() == 2) {
+        std::fprintf(out, "ratio of medians B/A: %.4f\n%s\n", sides[1].comparison.ratio,
+                     sides[1].comparison.sentence.c_str());
+        return;
+    }
+    PrintTable(out, compared);
+    for (std::size_t i = 1; i < sides.size(); ++i) {
+        std::fprintf(out, "%s: %s\n", sides[i].letter.c_str(),
+                     sides[i].comparison.sentence.c_str());
+    }
+}
+
+std::string ComparisonJson(const ComparedSides& compared)
+{
+    nlohmann::json table = nlohmann::json::array();
+    for (std::size_t i = 0; i < compared.sides.size(); ++i) {
+        table.push_back(SideJson(compared.sides[i], i == 0));
+    }
+    nlohmann::json json = {{"confidence", 0.95},
+                           {"base", compared.sides.front().letter},
+                           {"sides", table},
+                           {"warnings", compared.warnings}};
+    if (compared.sides.size() == 2) {
+        // Two sides keep the flat form that scripts already read.
+        const Comparison& c = compared.sides[1].comparison;
+        json["verdict"] = c.verdict;
+        json["sentence"] = c.sentence;
+        json["ratio"] = c.ratio;
+        json["low"] = c.low;
+        json["high"] = Finite(c.high);
+        json["between_runs"] = c.betweenRuns;
+        json["a"] = {{"file", table[0]["file"]},
+                     {"runs", table[0]["runs"]},
+                     {"samples", table[0]["samples"]},
+                     {"run_medians_ms", table[0]["run_medians_ms"]}};
+        json["b"] = {{"file", table[1]["file"]},
+                     {"runs", table[1]["runs"]},
+                     {"samples", table[1]["samples"]},
+                     {"run_medians_ms", table[1]["run_medians_ms"]}};
+    }
+    return json.dump(2) + "\n";
+}

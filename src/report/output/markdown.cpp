@@ -1,0 +1,197 @@
+// A comparison as a Markdown report to paste into a bug tracker: what was measured, the
+// verdicts, the environments side by side, the warnings and how to reproduce it.
+#include "output/output.h"
+#include "results/files.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <sstream>
+
+namespace
+{
+
+// Text that stays text in a table cell: no column breaks, markup or raw HTML.
+std::string Cell(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') {
+            out += ' ';
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if (std::string("\\`*_[]|#").find(c) != std::string::npos) {
+            out += std::string("\\") + c;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The distinct values among `values`, in order.
+std::vector<std::string> Distinct(const std::vector<std::string>& values)
+{
+    std::vector<std::string> out;
+    for (const std::string& value : values) {
+        if (!value.empty() && std::find(out.begin(), out.end(), value) == out.end()) {
+            out.push_back(value);
+        }
+    }
+    return out;
+}
+
+std::string Joined(const std::vector<std::string>& values)
+{
+    std::string out;
+    for (const std::string& value : values) {
+        out += (out.empty() ? "" : ", ") + value;
+    }
+    return out;
+}
+
+std::string WhatWasMeasured(const ComparedSides& compared)
+{
+    std::vector<std::string> versions;
+    std::vector<std::string> areas;
+    for (const ComparedSide& side : compared.sides) {
+        const auto program = nlohmann::json::parse(side.file.provenance.program, nullptr, false);
+        if (side.file.record && program.is_object() && program.contains("version") &&
+            program["version"].is_string()) {
+            versions.push_back(program["version"].get<std::string>());
+        }
+        for (const Run& run : side.file.runs) {
+            areas.push_back(AreaText(run));
+        }
+    }
+    versions = Distinct(versions);
+    areas = Distinct(areas);
+    const std::string program = versions.size() == 1 ? "Zolvik " + versions.front()
+                                : versions.empty()   ? std::string("Zolvik")
+                                                     : "Zolvik (versions " + Joined(versions) + ")";
+    const std::string area =
+        areas.empty()       ? "a drawing area the files do not record"
+        : areas.size() == 1 ? "a drawing area of " + areas.front() + " pixels"
+                            : "drawing areas of " + Joined(areas) + " pixels (see the warnings)";
+    return "What was measured: the time " + program +
+           " takes to draw one pass of its grid of 1,125 one-pixel lines through GDI, on " + area +
+           ", read pass by pass from its window by zolvik-report. Medians are of single passes "
+           "in milliseconds; intervals are 95 %.";
+}
+
+void VerdictTable(std::ostringstream& md, const ComparedSides& compared)
+{
+    const std::string base = compared.sides.front().letter;
+    md << "| Side | Name | Runs | Samples | Median ms (95 % interval) | Ratio to " << base
+       << " (95 % interval) | Verdict |\n"
+       << "| --- | --- | ---: | ---: | --- | --- | --- |\n";
+    for (std::size_t i = 0; i < compared.sides.size(); ++i) {
+        const ComparedSide& side = compared.sides[i];
+        md << "| " << side.letter << " | " << Cell(side.name) << " | " << side.estimate.runs
+           << " | " << side.estimate.samples << " | " << MedianCell(side.estimate) << " | "
+           << (i == 0 ? "base" : RatioCell(side.comparison)) << " | "
+           << (i == 0 ? "" : "**" + side.comparison.verdict + "**") << " |\n";
+    }
+    md << "\n";
+    for (std::size_t i = 1; i < compared.sides.size(); ++i) {
+        md << "- " << Cell(compared.sides[i].comparison.sentence) << "\n";
+    }
+    md << "\n";
+}
+
+void EnvironmentTable(std::ostringstream& md, const ComparedSides& compared)
+{
+    md << "## Environments\n\n";
+    const std::vector<EnvironmentRow> rows = EnvironmentRows(compared.sides);
+    if (rows.empty()) {
+        md << "The results files are CSV files, which record no environment.\n\n";
+        return;
+    }
+    md << "Fields that differ between the sides are in bold and marked \"(differs)\".\n\n| Field |";
+    for (const ComparedSide& side : compared.sides) {
+        md << " " << side.letter << " |";
+    }
+    md << "\n| --- |";
+    for (std::size_t s = 0; s < compared.sides.size(); ++s) {
+        md << " --- |";
+    }
+    md << "\n";
+    for (const EnvironmentRow& row : rows) {
+        const std::string mark = row.differs ? "**" : "";
+        md << "| " << mark << Cell(row.field) << mark << (row.differs ? " (differs)" : "") << " |";
+        for (const std::string& value : row.values) {
+            md << " " << mark << Cell(value) << mark << " |";
+        }
+        md << "\n";
+    }
+    md << "\n";
+}
+
+// The picture's address as seen from the report: beside it, by its name alone.
+std::string Link(const std::wstring& plot, const std::wstring& markdown)
+{
+    std::string from = Utf8(plot);
+    std::string folder = Utf8(markdown);
+    folder = folder.substr(0, folder.find_last_of("/\\") + 1);
+    if (!folder.empty() && from.compare(0, folder.size(), folder) == 0) {
+        from = from.substr(folder.size());
+    }
+    std::string link;
+    for (char c : from) {
+        link += c == '\\' ? std::string("/") : c == ' ' ? std::string("%20") : std::string(1, c);
+    }
+    return link;
+}
+
+void Reproduce(std::ostringstream& md, const ComparedSides& compared, const std::string& command)
+{
+    md << "## How to reproduce\n\n"
+       << "On each side's machine and driver, with Zolvik running and nothing else busy:\n\n"
+       << "```\n";
+    for (const ComparedSide& side : compared.sides) {
+        const std::vector<Run>& runs = side.file.runs;
+        const std::size_t samples = runs.empty() ? 24 : runs.front().samples.size();
+        md << "zolvik-report --samples " << std::max<std::size_t>(samples, 1) << " --runs "
+           << std::max<std::size_t>(runs.size(), 3) << " --pause 60 "
+           << (side.file.record ? "--json " : "--csv ") << Utf8(side.path) << "\n";
+    }
+    md << "```\n\nThen, with the files together:\n\n```\n" << command << "\n```\n";
+}
+
+} // namespace
+
+std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring& plot,
+                               const std::wstring& markdown, const std::string& command)
+{
+    std::ostringstream md;
+    std::string others;
+    for (std::size_t i = 1; i < compared.sides.size(); ++i) {
+        others += (i > 1 ? ", " : "") + compared.sides[i].letter;
+    }
+    md << "# Zolvik line drawing time: " << others << " against A\n\n"
+       << Cell(WhatWasMeasured(compared)) << "\n\n";
+    VerdictTable(md, compared);
+    if (!plot.empty()) {
+        md << "![Each side's passes run by run, and each side's ratio to A with its interval]("
+           << Link(plot, markdown) << ")\n\n";
+    }
+    EnvironmentTable(md, compared);
+    md << "## Warnings\n\n";
+    std::vector<std::string> warnings = compared.warnings;
+    for (const ComparedSide& side : compared.sides) {
+        for (const Run& run : side.file.runs) {
+            for (const std::string& warning : ReportRun(Durations(run), run.dropped).warnings) {
+                warnings.push_back(side.letter + " run " + std::to_string(run.number) + ": " +
+                                   warning);
+            }
+        }
+    }
+    for (const std::string& warning : warnings) {
+        md << "- " << Cell(warning) << "\n";
+    }
+    md << (warnings.empty() ? "None.\n" : "") << "\n";
+    Reproduce(md, compared, command);
+    return md.str();
+}

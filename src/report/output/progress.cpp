@@ -1,0 +1,70 @@
+// How far a recording has come, with the time left, for a person waiting on minutes of runs.
+#include "output/output.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+// Plain lines, for a log, come no more often than this.
+constexpr double kPlainLineSeconds = 10;
+
+std::string Duration(double seconds)
+{
+    const long s = std::lround(std::max(0.0, seconds));
+    char text[64];
+    if (s >= 3600) {
+        std::snprintf(text, sizeof text, "%ld h %02ld min", s / 3600, s / 60 % 60);
+    } else if (s >= 60) {
+        std::snprintf(text, sizeof text, "%ld min %02ld s", s / 60, s % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%ld s", s);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string ProgressText(const Progress& p, int run, long sample, double elapsedS)
+{
+    const double runsAfter = static_cast<double>(p.runs - run);
+    std::string text = "run " + std::to_string(run) + " of " + std::to_string(p.runs) +
+                       ", sample " + std::to_string(sample);
+    if (p.samples > 0) {
+        text += " of " + std::to_string(p.samples);
+        if (sample > 0) {
+            // Passes on a slow driver take as long as they take: the pace so far is the guess.
+            const double perSample = elapsedS / static_cast<double>(sample);
+            const double left = static_cast<double>(p.samples - sample) * perSample +
+                                runsAfter * (static_cast<double>(p.samples) * perSample + p.pauseS);
+            text += ", about " + Duration(left) + " left";
+        }
+    } else {
+        const double left = (p.seconds - elapsedS) + runsAfter * (p.seconds + p.pauseS);
+        text += ", " + Duration(left) + " left";
+    }
+    return text;
+}
+
+void ShowProgress(Progress& p, const std::string& text, double nowS, bool milestone)
+{
+    if (p.console) {
+        const std::size_t pad = p.shown > text.size() ? p.shown - text.size() : 0;
+        std::fprintf(p.out, "\r%s%*s", text.c_str(), static_cast<int>(pad), "");
+        p.shown = text.size();
+    } else if (milestone || nowS - p.printedS >= kPlainLineSeconds) {
+        std::fprintf(p.out, "%s\n", text.c_str());
+        p.printedS = nowS;
+    }
+    std::fflush(p.out);
+}
+
+void EndProgressLine(Progress& p)
+{
+    if (p.console && p.shown > 0) {
+        std::fprintf(p.out, "\r%*s\r", static_cast<int>(p.shown), "");
+        std::fflush(p.out);
+        p.shown = 0;
+    }
+}

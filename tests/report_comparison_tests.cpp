@@ -1,0 +1,223 @@
+// Comparisons of several sides: one table in text, JSON, a picture and a Markdown report that a
+// common Markdown implementation renders with its tables as tables; the power a side ran on.
+#include "exit_codes.h"
+#include "output/output.h"
+#include "results/files.h"
+#include "results/results.h"
+#include "report_files.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+namespace
+{
+
+using ReportComparison = ReportFiles;
+
+Provenance Machine(const std::string& driver, const std::string& power)
+{
+    return {R"({"version": "1.3.0.0"})",
+            R"({"adapter": "AMD Radeon | HD 7700", "driver_version": ")" + driver +
+                R"(", "screen": {"width": 1920, "height": 1080}, "power_source": ")" + power +
+                R"(", "power_scheme": "Balanced"})"};
+}
+
+::Run RunOf(double median, std::size_t samples = 48)
+{
+    ::Run run = NumberedRun(0);
+    for (std::size_t i = 1; i <= samples; ++i) {
+        run.samples.push_back({i, 0.5 * static_cast<double>(i), median * (1 + 0.01 * (i % 5))});
+    }
+    run.areaWidth = 900;
+    run.areaHeight = 600;
+    return run;
+}
+
+// Three driver versions: A three runs, B three runs twice as slow, C a single run as fast.
+class ThreeSides : public ReportComparison
+{
+  protected:
+    void SetUp() override
+    {
+        std::string error;
+        const double medians[3][3] = {{2.50, 2.55, 2.48}, {5.0, 5.1, 4.95}, {2.52, 0, 0}};
+        const char* drivers[] = {"31.0.1", "31.0.2", "31.0.3"};
+        for (int s = 0; s < 3; ++s) {
+            paths.push_back(Path(L"driver-" + std::to_wstring(s + 1) + L".json"));
+            for (int r = 0; r < 3 && medians[s][r] > 0; ++r) {
+                ASSERT_EQ(WriteRecord(paths.back(), true,
+                                      Machine(drivers[s], s == 1 ? "battery" : "mains"),
+                                      RunOf(medians[s][r]), error),
+                          kExitOk)
+                    << error;
+            }
+        }
+    }
+    std::string Compare(const CompareOutputs& outputs, int expected = kExitOk)
+    {
+        const std::wstring outPath = Path(L"out.txt");
+        std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
+        EXPECT_EQ(CompareFiles(paths, outputs, out, out), expected);
+        std::fclose(out);
+        return Content(outPath);
+    }
+    std::vector<std::wstring> paths;
+};
+
+TEST_F(ThreeSides, TextAndJsonGiveOneTableWithEachSideAgainstTheFirst)
+{
+    CompareOutputs outputs;
+    outputs.json = Path(L"three.json");
+    const std::string text = Compare(outputs);
+    EXPECT_NE(text.find("side  runs  samples  median ms (95 % interval)"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("A        3      144  "), std::string::npos) << text;
+    EXPECT_NE(text.find("B        3      144  "), std::string::npos) << text;
+    EXPECT_NE(text.find("C        1       48  "), std::string::npos) << text;
+    EXPECT_NE(text.find("B: B is 2.0"), std::string::npos) << text;
+    EXPECT_NE(text.find("x slower than A (95 % interval"), std::string::npos) << text;
+    EXPECT_NE(text.find("C: inconclusive"), std::string::npos) << text;
+    EXPECT_NE(text.find("* driver_version         A: 31.0.1"), std::string::npos) << text;
+    EXPECT_NE(text.find("                         C: 31.0.3"), std::string::npos) << text;
+    EXPECT_NE(text.find("WARNING: the sides ran on different power sources (A mains, B battery, "
+                        "C mains)"),
+              std::string::npos)
+        << text;
+
+    const nlohmann::json json = nlohmann::json::parse(Content(outputs.json));
+    ASSERT_EQ(json["sides"].size(), 3u);
+    EXPECT_FALSE(json.contains("verdict")); // the flat form is for two sides
+    EXPECT_EQ(json["base"], "A");
+    EXPECT_EQ(json["sides"][0]["name"],
+              "AMD Radeon | HD 7700, driver 31.0.1 (" + Utf8(paths[0]) + ")");
+    EXPECT_FALSE(json["sides"][0].contains("verdict"));
+    EXPECT_EQ(json["sides"][1]["verdict"], "slower");
+    EXPECT_NEAR(json["sides"][1]["ratio"].get<double>(), 2.0, 0.02);
+    EXPECT_EQ(json["sides"][2]["runs"], 1);
+    EXPECT_EQ(json["sides"][2]["assumed_run_spread"], 0.25);
+    EXPECT_LT(json["sides"][1]["median_low_ms"].get<double>(), 5.05);
+    EXPECT_GT(json["sides"][1]["median_high_ms"].get<double>(), 5.05);
+    EXPECT_EQ(json["warnings"].size(), 1u);
+}
+
+// Renders Markdown with Debian's python3-markdown and its tables extension, as a bug
+// tracker's renderer would.
+std::string RenderedMarkdown(const std::wstring& path)
+{
+    const std::string command = "/usr/bin/python3 -c \"import markdown, sys; "
+                                "print(markdown.markdown(open(sys.argv[1], encoding='utf-8')."
+                                "read(), extensions=['tables', 'fenced_code']))\" '" +
+                                Utf8(path) + "' 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string html;
+    char buffer[4096];
+    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        html.append(buffer, n);
+    }
+    if (pipe) {
+        pclose(pipe);
+    }
+    return html;
+}
+
+std::size_t Count(const std::string& text, const std::string& what)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
+{
+    CompareOutputs outputs;
+    outputs.markdown = Path(L"report.md");
+    outputs.plot = Path(L"report picture.svg");
+    outputs.command = "zolvik-report --compare driver-1.json driver-2.json driver-3.json "
+                      "--markdown report.md --plot \"report picture.svg\"";
+    Compare(outputs);
+    const std::string md = Content(outputs.markdown);
+    EXPECT_NE(md.find("What was measured: the time Zolvik 1.3.0.0 takes to draw one pass of its "
+                      "grid of 1,125 one-pixel lines through GDI, on a drawing area of 900 x 600 "
+                      "pixels"),
+              std::string::npos)
+        << md;
+    EXPECT_NE(md.find("(zolvik_"), std::string::npos) << "the picture is linked by its name";
+    EXPECT_NE(md.find("report%20picture.svg)"), std::string::npos) << md;
+    EXPECT_NE(md.find(outputs.command), std::string::npos) << md;
+    EXPECT_NE(md.find("zolvik-report --samples 48 --runs 3 --pause 60 --json "), std::string::npos)
+        << md;
+
+    const std::string html = RenderedMarkdown(outputs.markdown);
+    ASSERT_EQ(Count(html, "<table>"), 2u) << html; // the verdicts and the environments
+    EXPECT_NE(html.find("<th>Ratio to A (95 % interval)</th>"), std::string::npos) << html;
+    EXPECT_EQ(Count(html, "<td><strong>slower</strong></td>"), 1u) << html;
+    EXPECT_EQ(Count(html, "<td><strong>inconclusive</strong></td>"), 1u) << html;
+    // The verdicts: a header and three sides; the environments: a header and seven fields
+    // (program.version, adapter, driver_version, screen.width, screen.height, power_source,
+    // power_scheme). A "|" in a name must not have split a cell.
+    EXPECT_EQ(Count(html, "<tr>"), 4u + 8u) << html;
+    EXPECT_EQ(Count(html, "<td"), 3u * 7u + 7u * 4u) << html;
+    EXPECT_NE(html.find("<strong>driver_version</strong> (differs)"), std::string::npos) << html;
+    EXPECT_NE(html.find("<td>AMD Radeon | HD 7700</td>"), std::string::npos) << html;
+    EXPECT_NE(html.find("<img alt=\"Each side's passes run by run"), std::string::npos) << html;
+    EXPECT_NE(html.find("<li>the sides ran on different power sources"), std::string::npos);
+    EXPECT_NE(html.find("<h2>How to reproduce</h2>"), std::string::npos);
+    EXPECT_EQ(html.find("<p>|"), std::string::npos) << "a table came through as text:\n" << html;
+
+    // Like every output, the report never replaces a file.
+    EXPECT_NE(Compare(outputs, kExitFileExists).find("exists"), std::string::npos);
+}
+
+TEST(ReportPower, DifferentKnownPowerSourcesOrSchemesAreWarnedOfUnknownOnesAreNot)
+{
+    const std::vector<EnvironmentRow> rows = {
+        {"power_source", {"mains", "null", "(a CSV file says nothing)"}, true},
+        {"power_scheme", {"Balanced", "Power saver", "Balanced"}, true},
+        {"adapter", {"x", "y", "z"}, true}};
+    const std::vector<std::string> warnings = PowerWarnings(rows);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].rfind("the sides ran on different power schemes (A Balanced, B Power "
+                                "saver, C Balanced)",
+                                0),
+              0u)
+        << warnings[0];
+}
+
+TEST_F(ReportComparison, ProgressIsOneLineRewrittenOnAConsoleAndPlainLinesInALog)
+{
+    Progress progress;
+    progress.runs = 3;
+    progress.samples = 24;
+    progress.pauseS = 60;
+    // 12 of 24 samples in 6 s: 6 s more for this run, then two pauses and two runs of 12 s.
+    EXPECT_EQ(ProgressText(progress, 1, 12, 6),
+              "run 1 of 3, sample 12 of 24, about 2 min 30 s left");
+    EXPECT_EQ(ProgressText(progress, 3, 0, 0), "run 3 of 3, sample 0 of 24");
+    progress.samples = 0;
+    progress.seconds = 4000;
+    EXPECT_EQ(ProgressText(progress, 3, 5, 400), "run 3 of 3, sample 5, 1 h 00 min left");
+
+    const std::string path = Utf8(Path(L"progress.txt"));
+    for (bool console : {true, false}) {
+        progress.out = std::fopen(path.c_str(), "w+");
+        progress.console = console;
+        progress.shown = 0;
+        progress.printedS = -1e9;
+        ShowProgress(progress, "run 1 of 3, sample 10 of 24", 0, true);
+        ShowProgress(progress, "run 1 of 3, sample 9", 1, false);
+        ShowProgress(progress, "run 1 of 3, sample 11", 12, false);
+        EndProgressLine(progress);
+        std::fclose(progress.out);
+        const std::string text = Content(std::wstring(path.begin(), path.end()));
+        EXPECT_EQ(text, console ? "\rrun 1 of 3, sample 10 of 24\rrun 1 of 3, sample 9       "
+                                  "\rrun 1 of 3, sample 11\r" +
+                                      std::string(21, ' ') + "\r"
+                                : "run 1 of 3, sample 10 of 24\nrun 1 of 3, sample 11\n");
+    }
+}
+
+} // namespace
