@@ -148,6 +148,8 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
     ASSERT_EQ(CompareFiles({a, csv}, CompareOutputs(), out, out), kExitOk);
     std::fclose(out);
     EXPECT_NE(Content(outPath).find("B: (a CSV file says nothing)"), std::string::npos);
+    // A side that says nothing differs in nothing.
+    EXPECT_EQ(Content(outPath).find("\n* "), std::string::npos) << Content(outPath);
 }
 
 } // namespace

@@ -35,10 +35,22 @@ std::vector<std::pair<std::string, std::string>> ProvenanceRows(const ResultsFil
 {
     std::vector<std::pair<std::string, std::string>> rows;
     if (file.record) {
-        Flatten(nlohmann::json::parse(file.provenance.program, nullptr, false), "program", rows);
-        Flatten(nlohmann::json::parse(file.provenance.environment, nullptr, false), "", rows);
+        const auto program = nlohmann::json::parse(file.provenance.program, nullptr, false);
+        const auto environment = nlohmann::json::parse(file.provenance.environment, nullptr, false);
+        for (const auto& [json, path] :
+             {std::make_pair(&program, "program"), std::make_pair(&environment, "")}) {
+            if (json->is_object()) {
+                Flatten(*json, path, rows);
+            }
+        }
     }
     return rows;
+}
+
+// A value a record gave: not a placeholder for a side that says nothing, nor JSON null.
+bool Known(const std::string& value)
+{
+    return !value.empty() && value.front() != '(' && value != "null";
 }
 
 // Writes `text` to `path`, or to standard output for "-".
@@ -81,8 +93,15 @@ std::vector<EnvironmentRow> EnvironmentRows(const std::vector<ComparedSide>& sid
             row.values.push_back(found != own.end()     ? found->second
                                  : sides[s].file.record ? "(absent)"
                                                         : "(a CSV file says nothing)");
-            row.differs = row.differs || row.values.back() != row.values.front();
         }
+        // Only what the records say counts: a side that does not say is no difference.
+        std::vector<std::string> known;
+        for (const std::string& value : row.values) {
+            if (Known(value) && std::find(known.begin(), known.end(), value) == known.end()) {
+                known.push_back(value);
+            }
+        }
+        row.differs = known.size() > 1;
         rows.push_back(row);
     }
     return rows;
@@ -99,28 +118,18 @@ std::vector<std::string> PowerWarnings(const std::vector<EnvironmentRow>& rows)
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const EnvironmentRow& r) {
             return r.field == check.field;
         });
-        if (row == rows.end()) {
+        if (row == rows.end() || !row->differs) {
             continue;
         }
-        // Only what the records say counts: an unknown value is no evidence of a difference.
-        std::vector<std::string> known;
         std::string list;
         for (std::size_t s = 0; s < row->values.size(); ++s) {
-            const std::string& value = row->values[s];
-            if (value == "null" || value.front() == '(') {
-                continue;
+            if (Known(row->values[s])) {
+                list += (list.empty() ? "" : ", ") + SideLetter(s) + " " + row->values[s];
             }
-            if (std::find(known.begin(), known.end(), value) == known.end()) {
-                known.push_back(value);
-            }
-            list += (list.empty() ? "" : ", ") + SideLetter(s) + " " + value;
         }
-        if (known.size() > 1) {
-            warnings.push_back(std::string("the sides ran on different ") + check.what + " (" +
-                               list +
-                               "): a laptop on battery or a power-saving scheme draws "
-                               "slower, whatever its driver");
-        }
+        warnings.push_back(std::string("the sides ran on different ") + check.what + " (" + list +
+                           "): a laptop on battery or a power-saving scheme draws slower, "
+                           "whatever its driver");
     }
     return warnings;
 }

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -31,11 +32,18 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
     }
 }
 
-// The environments side by side; a star marks what differs.
+// The environments side by side; a star marks what differs. Beyond two sides a field that
+// is the same everywhere takes one line.
 void PrintEnvironments(std::FILE* out, const std::vector<ComparedSide>& sides)
 {
     std::fprintf(out, "environment:\n");
     for (const EnvironmentRow& row : EnvironmentRows(sides)) {
+        const bool same = std::all_of(row.values.begin(), row.values.end(),
+                                      [&](const std::string& v) { return v == row.values[0]; });
+        if (sides.size() > 2 && same) {
+            std::fprintf(out, "  %-22s all: %s\n", row.field.c_str(), row.values[0].c_str());
+            continue;
+        }
         for (std::size_t s = 0; s < sides.size(); ++s) {
             std::fprintf(out, "%c %-22s %s: %s\n", s == 0 && row.differs ? '*' : ' ',
                          s == 0 ? row.field.c_str() : "", sides[s].letter.c_str(),
@@ -52,10 +60,15 @@ void PrintTable(std::FILE* out, const ComparedSides& compared)
                  "verdict");
     for (std::size_t i = 0; i < compared.sides.size(); ++i) {
         const ComparedSide& side = compared.sides[i];
+        if (i == 0) {
+            std::fprintf(out, "%-4s %5zu %8zu  %-30s base\n", side.letter.c_str(),
+                         side.estimate.runs, side.estimate.samples,
+                         MedianCell(side.estimate).c_str());
+            continue;
+        }
         std::fprintf(out, "%-4s %5zu %8zu  %-30s %-28s %s\n", side.letter.c_str(),
                      side.estimate.runs, side.estimate.samples, MedianCell(side.estimate).c_str(),
-                     i == 0 ? "base" : RatioCell(side.comparison).c_str(),
-                     i == 0 ? "" : side.comparison.verdict.c_str());
+                     RatioCell(side.comparison).c_str(), side.comparison.verdict.c_str());
     }
 }
 

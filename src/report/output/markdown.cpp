@@ -96,7 +96,8 @@ void VerdictTable(std::ostringstream& md, const ComparedSides& compared)
     }
     md << "\n";
     for (std::size_t i = 1; i < compared.sides.size(); ++i) {
-        md << "- " << Cell(compared.sides[i].comparison.sentence) << "\n";
+        md << "- **" << compared.sides[i].letter
+           << "**: " << Cell(compared.sides[i].comparison.sentence) << "\n";
     }
     md << "\n";
 }
