@@ -110,7 +110,7 @@ TEST_F(ReportPlot, ThreeSidesShowEachRatioToTheFirst)
     std::string error;
     ASSERT_EQ(WriteComparisonPlot(path, three, error), kExitOk) << error;
     const std::string svg = Content(path);
-    EXPECT_NE(svg.find("B, C against A driver-31.csv"), std::string::npos);
+    EXPECT_NE(svg.find("B, C against A: driver-31.csv"), std::string::npos);
     EXPECT_NE(svg.find("B/A 2.0"), std::string::npos);
     EXPECT_NE(svg.find("C/A 0.98"), std::string::npos);
     EXPECT_NE(svg.find("B: B is 2.0"), std::string::npos);

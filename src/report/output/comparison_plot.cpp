@@ -116,7 +116,7 @@ std::string Title(const ComparedSides& compared)
     for (std::size_t i = 1; i < compared.sides.size(); ++i) {
         others += (i > 1 ? ", " : "") + compared.sides[i].letter;
     }
-    return "Zolvik line drawing time: " + others + " against A " + base.name;
+    return "Zolvik line drawing time: " + others + " against A: " + base.name;
 }
 
 } // namespace
