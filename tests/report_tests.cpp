@@ -7,6 +7,7 @@
 #include "results/results.h"
 #include "sampling/sampling.h"
 #include "stats/stats.h"
+#include "stats/verdict.h"
 #include "report_files.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,64 @@ TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
     options = Options();
     ASSERT_TRUE(ParseOptions(Words({L"--help"}), options, error));
     EXPECT_TRUE(options.help);
+}
+
+// Several sides, a Markdown report, and runs recorded one after another into one file.
+TEST(ReportOptions, SidesMarkdownRunsAndPauses)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(Words({L"--compare", L"a.json", L"b.json", L"c.csv", L"--markdown",
+                                    L"r.md", L"--plot", L"r.svg"}),
+                             options, error))
+        << error;
+    EXPECT_EQ(options.compare, Words({L"a.json", L"b.json", L"c.csv"}));
+    EXPECT_EQ(options.markdown, L"r.md");
+    EXPECT_EQ(options.plot, L"r.svg");
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--runs", L"3", L"--json", L"a.json"}), options, error));
+    EXPECT_EQ(options.runs, 3);
+    EXPECT_EQ(options.pause, 60); // a minute apart unless told
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--runs", L"2", L"--pause", L"0", L"--csv", L"a.csv"}),
+                             options, error));
+    EXPECT_EQ(options.pause, 0);
+
+    std::vector<std::wstring> many = {L"--compare"};
+    for (int i = 0; i < 27; ++i) {
+        many.push_back(L"side" + std::to_wstring(i) + L".csv");
+    }
+    const struct {
+        std::vector<std::wstring> words;
+        const char* message;
+    } bad[] = {
+        {many, "at most 26"},
+        {Words({L"--compare", L"a", L"--json", L"-"}), "--compare needs two files or more"},
+        {Words({L"--markdown", L"r.md"}), "give it with --compare"},
+        {Words({L"--compare", L"a", L"b", L"--json", L"-", L"--markdown", L"-"}),
+         "only one of --json and --markdown"},
+        {Words({L"--compare", L"a", L"b", L"--runs", L"3"}), "--compare reads files"},
+        {Words({L"--runs", L"3"}), "give --csv FILE or --json FILE"},
+        {Words({L"--runs", L"0", L"--csv", L"a.csv"}), "--runs takes a whole number from 1"},
+        {Words({L"--runs", L"2.5", L"--csv", L"a.csv"}), "--runs takes a whole number from 1"},
+        {Words({L"--runs", L"3", L"--csv", L"a.csv", L"--plot", L"p.svg"}),
+         "--plot draws a single"},
+        {Words({L"--pause", L"5", L"--csv", L"a.csv"}), "--pause spaces the runs"},
+        {Words({L"--runs", L"3", L"--pause", L"-1", L"--csv", L"a.csv"}), "--pause takes"},
+        {Words({L"--check", L"--runs", L"3"}), "--check only looks"},
+    };
+    for (const auto& c : bad) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(c.words, options, error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    // The usage states the allowance the verdicts make.
+    EXPECT_NE(std::string(kUsage).find("differing by up to " +
+                                       std::to_string(std::lround(kRunAllowance * 100)) + " %"),
+              std::string::npos);
+    EXPECT_EQ(CommandLine(Words({L"--compare", L"a b.json", L"c.json"})),
+              "zolvik-report --compare \"a b.json\" c.json");
 }
 
 TEST_F(ReportFiles, RunsAreWrittenAsTheyComeAndAppendedUnderTheNextNumber)
