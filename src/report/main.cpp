@@ -102,6 +102,10 @@ int RecordRun(const Options& options, HWND window, HWND button, bool append, int
         }
         std::printf("recording run %d into %s\n", sink.run, Utf8(options.csv).c_str());
     }
+    if (trace && runIndex > 1) {
+        // Each run's times count from its own start.
+        std::fprintf(trace, "0.000,run,\"%d\",\"started\"\n", runIndex);
+    }
     // Gathered before sampling, so that none of it falls among the passes measured.
     const Provenance provenance = {ProgramJson(window), EnvironmentJson()};
     Run run = NumberedRun(sink.run);
