@@ -173,6 +173,13 @@ TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
 
     // Like every output, the report never replaces a file.
     EXPECT_NE(Compare(outputs, kExitFileExists).find("exists"), std::string::npos);
+
+    // "-" puts the report alone on standard output.
+    CompareOutputs toScreen;
+    toScreen.markdown = L"-";
+    const std::string screen = Compare(toScreen);
+    EXPECT_EQ(screen.rfind("# Zolvik line drawing time: B, C against A\n", 0), 0u) << screen;
+    EXPECT_EQ(screen.find("side  runs"), std::string::npos) << screen;
 }
 
 TEST(ReportPower, DifferentKnownPowerSourcesOrSchemesAreWarnedOfUnknownOnesAreNot)
