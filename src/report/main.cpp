@@ -146,15 +146,10 @@ int PauseBetweenRuns(HWND window, double seconds, int next, Progress& progress)
 {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
     bool first = true;
-    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
-        if (!IsWindow(window)) {
-            EndProgressLine(progress);
-            return Fail(kExitWindowClosed, "the Zolvik window closed between runs");
-        }
-        const double left = static_cast<double>(end - now) / 1000;
+    for (ULONGLONG now = GetTickCount64(); now < end && IsWindow(window); now = GetTickCount64()) {
         char text[120];
         std::snprintf(text, sizeof text, "run %d of %d starts in %.0f s", next, progress.runs,
-                      std::ceil(left));
+                      std::ceil(static_cast<double>(end - now) / 1000));
         ShowProgress(progress, text, static_cast<double>(now) / 1000, first);
         first = false;
         Sleep(static_cast<DWORD>(std::min<ULONGLONG>(end - now, 1000)));
