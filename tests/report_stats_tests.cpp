@@ -176,6 +176,8 @@ TEST(ReportVerdict, SentencesSayWhatTheIntervalHolds)
         {1.26, 0.01, "slower", "B is 1.26x slower than A (95 % interval"},
         {0.5, 0.01, "faster", "B is 2.00x faster than A (B/A 0.50, 95 % interval"},
         {1.0, 0.003, "same", "no difference beyond +-5 % (95 % interval"},
+        // Shown to be there, but too small to matter: not "slower".
+        {1.02, 0.001, "same", "no difference beyond +-5 % (95 % interval 1.0"},
         {1.0, 0.05, "inconclusive", "cannot be told from noise; record more or longer runs"},
     };
     for (const Case& c : cases) {

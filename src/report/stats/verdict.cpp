@@ -82,7 +82,13 @@ void Decide(Comparison& c, const std::string& base, const std::string& side,
     }
     const std::string measure =
         c.betweenRuns ? "" : "; record three or more runs a side to measure it";
-    if (c.low > 1) {
+    // A difference held wholly within the band is too small to matter for a driver report,
+    // even where the runs show it is there: calling it slower would claim more than it means.
+    if (c.low >= 1 - kSameBand && c.high <= 1 + kSameBand) {
+        c.verdict = "same";
+        c.sentence = Format("no difference beyond +-%.0f %%", kSameBand * 100) + " (" + interval +
+                     measure + ")";
+    } else if (c.low > 1) {
         c.verdict = "slower";
         c.sentence = side + Format(" is %.2fx slower than ", c.ratio) + base + " (" + interval +
                      measure + ")";
@@ -90,10 +96,6 @@ void Decide(Comparison& c, const std::string& base, const std::string& side,
         c.verdict = "faster";
         c.sentence = side + Format(" is %.2fx faster than ", 1 / c.ratio) + base + " (" + side +
                      "/" + base + Format(" %.2f, ", c.ratio) + interval + measure + ")";
-    } else if (c.low >= 1 - kSameBand && c.high <= 1 + kSameBand) {
-        c.verdict = "same";
-        c.sentence = Format("no difference beyond +-%.0f %%", kSameBand * 100) + " (" + interval +
-                     measure + ")";
     } else {
         c.verdict = "inconclusive";
         const std::string hidden =

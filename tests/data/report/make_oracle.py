@@ -68,12 +68,12 @@ def compare(a, b):
     if len(a) < 2 or len(b) < 2:
         # One run cannot show how far runs of one build land apart: widen by the allowance.
         low, high = low / (1 + RUN_ALLOWANCE), high * (1 + RUN_ALLOWANCE)
-    if low > 1:
+    if low >= 0.95 and high <= 1.05:
+        verdict = "same"  # too small to matter, even when it excludes 1
+    elif low > 1:
         verdict = "slower"
     elif high < 1:
         verdict = "faster"
-    elif low >= 0.95 and high <= 1.05:
-        verdict = "same"
     else:
         verdict = "inconclusive"
     return {"ratio": ratio, "low": low, "high": high, "freedom": freedom, "verdict": verdict}
@@ -115,6 +115,8 @@ cases = {
                   runs_of(6, 2.6, 0.02, n=160, run_spread=0.005)),
     "one_run_2x": (runs_of(1, 2.6, 0.08), runs_of(1, 2.6 * 2, 0.08)),
     "one_against_three": (runs_of(1, 2.6, 0.08), runs_of(3, 2.6 * 0.5, 0.08)),
+    "small_but_shown_6v6": (runs_of(6, 2.6, 0.02, n=160, run_spread=0.005),
+                            runs_of(6, 2.6 * 1.02, 0.02, n=160, run_spread=0.005)),
 }
 for name, (a, b) in cases.items():
     oracle["comparisons"].append({"name": name, "a": a, "b": b, "expected": compare(a, b)})
