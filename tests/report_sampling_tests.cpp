@@ -34,9 +34,10 @@ struct Sampled {
     std::vector<std::string> said;
 };
 
-Sampled SampleProgram(SimulatedProgram& program, long samples, double patienceMs = 300000)
+Sampled SampleProgram(SimulatedProgram& program, long samples, double patienceMs = 300000,
+                      double controlMs = 0)
 {
-    SimulatedRun run{program, 0, {}, {}};
+    SimulatedRun run{program, 0, {}, {}, controlMs, {}};
     run.clock = 1000 + program.firstTick;
     Sampled out;
     SessionLimits limits;
@@ -45,7 +46,7 @@ Sampled SampleProgram(SimulatedProgram& program, long samples, double patienceMs
     const double start = run.clock;
     out.result = RunSession(run.Port(), limits, out.tracker);
     out.elapsed = run.clock - start;
-    out.check = CheckRun(program, out.result, run.trace, start);
+    out.check = CheckRun(program, out.result, run.trace, start, run.controls);
     out.said = run.said;
     return out;
 }
@@ -57,55 +58,107 @@ void ExpectNoWrongSample(const Sampled& out)
     EXPECT_EQ(out.check.whileMinimized, 0u);
 }
 
-struct Steady {
-    double passMs;
-    double lagMs;
-};
-
-class SteadyPasses : public ::testing::TestWithParam<Steady>
+// Pass lengths from 0.1 ms to 10 s, evenly spaced on a log scale, and closely around the
+// seams of the schedule: 250 ms, where looks around a pass give way to probes, and the 500 ms
+// timer, beyond which passes run back to back.
+std::vector<double> SweptLengths()
 {
-};
+    std::vector<double> lengths;
+    constexpr int kSteps = 32;
+    for (int i = 0; i < kSteps; ++i) {
+        lengths.push_back(0.1 * std::pow(1e5, static_cast<double>(i) / (kSteps - 1)));
+    }
+    for (double seam : {250.0, 500.0}) {
+        for (double offset : {-30.0, -15.0, -5.0, 0.0, 5.0, 15.0, 30.0}) {
+            lengths.push_back(seam + offset);
+        }
+    }
+    std::sort(lengths.begin(), lengths.end());
+    return lengths;
+}
 
 } // namespace
 
-// The figures the issue asks of a steady program: all samples true, few drops, about one
-// pass's time a sample, and at most one look inside a pass's timed lines a sample.
-TEST_P(SteadyPasses, EverySampleIsOnePassAndLooksStayOutOfThePasses)
+// Every pass length: all samples true, few drops, about one pass's time a sample, and at
+// most one look inside a pass's timed lines a sample. Passes wander by 8 % (a quiet machine);
+// by 20 % (as Wine's do on a busy one) the same must hold less tightly. The tables are printed.
+TEST(ReportSampling, EveryPassLengthGivesTrueSamplesWithFewDropsAndLooksOutsideThePasses)
 {
-    const Steady steady = GetParam();
-    for (unsigned seed = 1; seed <= 3; ++seed) {
-        SimulatedProgram program;
-        program.duration = Wandering(steady.passMs, 0.08, seed);
-        program.clearMs = steady.passMs * 0.05;
-        program.screenLagMs = steady.lagMs;
-        const long wanted = steady.passMs > 1000 ? 12 : 40;
-        const Sampled out = SampleProgram(program, wanted);
-        ExpectNoWrongSample(out);
-        ASSERT_EQ(static_cast<long>(out.result.samples.size()), wanted);
-        const double drops = static_cast<double>(TotalDrops(out.tracker));
-        const double perSample = std::max(500.0, steady.passMs * 1.05);
-        const double inPasses = static_cast<double>(out.check.looksInTimedLines) / wanted;
-        std::printf("passes %.0f ms, lag %.0f ms, seed %u: %ld samples, %.0f dropped, "
-                    "%.2f looks and %.2f inside a pass a sample, %.2f x the time of a pass\n",
-                    steady.passMs, steady.lagMs, seed, wanted, drops,
-                    static_cast<double>(out.check.looks) / wanted, inPasses,
-                    out.elapsed / wanted / perSample);
-        EXPECT_LT(drops / (wanted + drops), 0.05);
-        // Where the screen shows a busy window's drawing late (Wine), the look that sees a
-        // back-to-back pass waits for it and may fall inside the next pass's lines.
-        EXPECT_LE(inPasses, steady.lagMs > 0 && steady.passMs > 500 ? 1.05 : 1.0);
-        EXPECT_LT(out.elapsed / wanted, 1.35 * perSample);
+    for (double wander : {0.08, 0.2}) {
+        const bool quiet = wander < 0.1;
+        std::printf("passes wandering by %.0f %%:\n| pass ms | lag ms | samples | dropped | looks "
+                    "a sample | inside a pass a sample | time a sample / max(timer, pass) |\n"
+                    "|---|---|---|---|---|---|---|\n",
+                    wander * 100);
+        double worstDrops = 0;
+        double worstInside = 0;
+        for (double passMs : SweptLengths()) {
+            for (double lagMs : {0.0, 50.0}) {
+                SimulatedProgram program;
+                program.duration =
+                    Wandering(passMs, wander, static_cast<unsigned>(passMs * 10) + 1);
+                program.clearMs = passMs * 0.05;
+                program.screenLagMs = lagMs;
+                const long wanted = passMs > 1000 ? 12 : 40;
+                const Sampled out = SampleProgram(program, wanted);
+                ExpectNoWrongSample(out);
+                ASSERT_EQ(static_cast<long>(out.result.samples.size()), wanted) << passMs;
+                const double drops = static_cast<double>(TotalDrops(out.tracker));
+                const double dropShare = drops / (wanted + drops);
+                const double perSample = std::max(kTimerPeriodMs, passMs * 1.05);
+                const double inPasses = static_cast<double>(out.check.looksInTimedLines) / wanted;
+                std::printf("| %.4g | %.0f | %ld | %.0f | %.2f | %.2f | %.2f |\n", passMs, lagMs,
+                            wanted, drops, static_cast<double>(out.check.looks) / wanted, inPasses,
+                            out.elapsed / wanted / perSample);
+                worstDrops = std::max(worstDrops, dropShare);
+                worstInside = std::max(worstInside, inPasses);
+                EXPECT_LE(dropShare, quiet ? 0.05 : 0.1) << passMs << " ms, lag " << lagMs;
+                // At most one a sample, and one more while the run finds the program's rhythm.
+                EXPECT_LE(inPasses, quiet ? 1 + 1.0 / wanted : 1.25)
+                    << passMs << " ms, lag " << lagMs;
+                EXPECT_LT(out.elapsed / wanted, 1.35 * perSample) << passMs << " ms, lag " << lagMs;
+            }
+        }
+        std::printf("worst: %.1f %% dropped, %.2f looks inside a pass a sample\n", 100 * worstDrops,
+                    worstInside);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ReportSampling, SteadyPasses,
-                         ::testing::Values(Steady{0.1, 0}, Steady{2, 0}, Steady{2, 50},
-                                           Steady{300, 0}, Steady{300, 50}, Steady{700, 0},
-                                           Steady{700, 50}, Steady{3000, 0}, Steady{3000, 50}),
-                         [](const ::testing::TestParamInfo<Steady>& info) {
-                             return "pass" + std::to_string(static_cast<int>(info.param.passMs)) +
-                                    "ms_lag" + std::to_string(static_cast<int>(info.param.lagMs));
-                         });
+// The control drawn by the sampler itself, as long as the program's pass (software drawing,
+// as on Wine) or far shorter (a slow driver): never beside a recorded pass, several a run,
+// and the run's samples all true and hardly slower to gather.
+TEST(ReportSampling, ControlsNeverOverlapARecordedPass)
+{
+    std::printf(
+        "| pass ms | control ms | samples | controls | dropped | time a sample / max(timer, "
+        "pass) |\n|---|---|---|---|---|---|\n");
+    for (double passMs : {2.0, 120.0, 300.0, 450.0, 700.0, 3000.0}) {
+        for (double controlShare : {1.0, 0.01}) {
+            SimulatedProgram program;
+            program.duration = Wandering(passMs, 0.08, 3);
+            program.clearMs = passMs * 0.05;
+            program.screenLagMs = 50;
+            const long wanted = passMs > 1000 ? 16 : 40;
+            const double controlMs = passMs * controlShare;
+            const Sampled out = SampleProgram(program, wanted, 300000, controlMs);
+            ExpectNoWrongSample(out);
+            ASSERT_EQ(static_cast<long>(out.result.samples.size()), wanted);
+            EXPECT_EQ(out.check.besideControl, 0u) << passMs << " ms, control " << controlMs;
+            const std::size_t controls = out.result.controls.size();
+            const double drops = static_cast<double>(TotalDrops(out.tracker));
+            const double perSample = std::max(kTimerPeriodMs, passMs * 1.05);
+            std::printf("| %.0f | %.4g | %ld | %zu | %.0f | %.2f |\n", passMs, controlMs, wanted,
+                        controls, drops, out.elapsed / wanted / perSample);
+            // One spell before every reset, a reset every eight passes.
+            EXPECT_GE(controls, static_cast<std::size_t>(wanted / kPassesPerReset));
+            EXPECT_LE(drops / (wanted + drops), 0.05);
+            EXPECT_LT(out.elapsed / wanted, 1.5 * perSample);
+            for (std::size_t i = 1; i < controls; ++i) {
+                EXPECT_GE(out.result.controls[i].seconds, out.result.controls[i - 1].seconds);
+            }
+        }
+    }
+}
 
 // A repaint between two ticks runs a pass the timer does not explain: it is recorded or
 // dropped, never taken for another pass. (One in the few milliseconds before a tick cannot be

@@ -138,11 +138,19 @@ ProgramPort SimulatedRun::Port()
     port.say = [this](const std::string& line) { said.push_back(line); };
     port.record = [](const Sample&) { return true; };
     port.trace = [this](const TraceEntry& entry) { trace.push_back(entry); };
+    if (controlMs > 0) {
+        port.control = [this] {
+            controls.emplace_back(clock, clock + controlMs);
+            clock += controlMs;
+            return controlMs;
+        };
+    }
     return port;
 }
 
 RunCheck CheckRun(const SimulatedProgram& program, const SessionResult& result,
-                  const std::vector<TraceEntry>& trace, double start)
+                  const std::vector<TraceEntry>& trace, double start,
+                  const std::vector<std::pair<double, double>>& controls)
 {
     RunCheck check;
     std::vector<bool> used(program.passes.size(), false);
@@ -163,6 +171,13 @@ RunCheck CheckRun(const SimulatedProgram& program, const SessionResult& result,
                                    std::to_string(seenAt);
             }
             continue;
+        }
+        const SimulatedPass& pass = program.passes[shown];
+        for (const auto& control : controls) {
+            if (control.first < pass.end && control.second > pass.start) {
+                ++check.besideControl;
+                break;
+            }
         }
         check.duplicated += used[shown] ? 1 : 0;
         check.whileMinimized += program.passes[shown].minimized ? 1 : 0;

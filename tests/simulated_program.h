@@ -56,6 +56,8 @@ struct SimulatedRun {
     double clock = 0;
     std::vector<std::string> said;
     std::vector<TraceEntry> trace;
+    double controlMs = 0; // the sampler's own pass in memory; 0: no control
+    std::vector<std::pair<double, double>> controls; // drawn from, to
     ProgramPort Port();
 };
 
@@ -67,7 +69,9 @@ struct RunCheck {
     std::size_t whileMinimized = 0;
     std::size_t looks = 0;
     std::size_t looksInTimedLines = 0; // by the simulation's own timeline
+    std::size_t besideControl = 0;     // samples whose pass was drawn while a control ran
     std::string firstWrong;
 };
 RunCheck CheckRun(const SimulatedProgram& program, const SessionResult& result,
-                  const std::vector<TraceEntry>& trace, double start);
+                  const std::vector<TraceEntry>& trace, double start,
+                  const std::vector<std::pair<double, double>>& controls = {});

@@ -114,6 +114,7 @@ int RecordRun(const Options& options, HWND window, HWND button, bool append, int
     code = SampleWindow(window, button, options, sink, trace, progress, runIndex, sampled);
     CloseCsvSink(sink);
     run.samples = sampled.samples;
+    run.controls = sampled.controls;
     run.dropped = sampled.dropped;
     run.areaWidth = sampled.areaWidth;
     run.areaHeight = sampled.areaHeight;
@@ -121,6 +122,7 @@ int RecordRun(const Options& options, HWND window, HWND button, bool append, int
     run.sampling = sampled.facts;
     if (!run.samples.empty() || run.dropped > 0) {
         PrintRunReport(stdout, "single-pass durations", ReportRun(Durations(run), run.dropped));
+        PrintControl(stdout, run);
         PrintSamplingFacts(stdout, run);
     }
     int written = kExitOk;

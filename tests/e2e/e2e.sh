@@ -45,11 +45,43 @@ wait_exit_code() {
     echo "timeout"
 }
 
+# A results file an earlier case makes, made here when this case runs alone: N samples.
+ensure_record() {
+    [ -s "$build/$1" ] && return 0
+    case "$1" in
+    *.json) report --samples "$2" --json "$1" >/dev/null ;;
+    *) report --samples "$2" --csv "$1" >/dev/null ;;
+    esac
+}
+
+# What a case changed (the window's size and place, minimized, resizing allowed, a CPU limit,
+# the display's DPI) is put back on every way out, so that the next case, or this one run
+# alone, starts from a Zolvik as it starts.
+put_back() {
+    cpu_group_release
+    if [ -n "$dpi_set" ]; then
+        set_dpi 96
+        restart_zolvik >/dev/null 2>&1
+    fi
+    zolvik_alive && probe desktop standard >/dev/null 2>&1
+}
+
 # Every step but the first works in the session that setup started.
 if [ "$command" != setup ]; then
     [ -f "$state/session.env" ] || { echo "no e2e session: run setup first" >&2; exit 1; }
     source "$state/session.env"
 fi
+case "$command" in
+setup | cleanup) ;;
+report-no-window | report-undecodable)
+    zolvik_alive && { probe close >/dev/null; wait_exit_code >/dev/null; }
+    ;;
+*)
+    zolvik_alive || start_zolvik
+    probe desktop standard >/dev/null || { echo "Zolvik could not be put back as it starts"; exit 1; }
+    trap put_back EXIT
+    ;;
+esac
 
 case "$command" in
 setup)
@@ -69,7 +101,6 @@ check)
     probe "$3" 'Zolvik.exe'
     ;;
 exit-by)
-    zolvik_alive || start_zolvik
     case "$3" in
     escape) probe escape ;;
     close) probe close ;;
@@ -207,7 +238,6 @@ assert all(run["started"].endswith("Z") for run in r["runs"])' "$state/record.js
     done
     ;;
 report-closed)
-    zolvik_alive || start_zolvik
     rm -f "$state/closed.code" "$state/closed.out" "$state/closed.csv"
     (report --samples 1000 --csv e2e/closed.csv >"$state/closed.out"; echo $? >"$state/closed.code") &
     sleep 3
@@ -232,6 +262,7 @@ report-arguments)
     done
     ;;
 report-no-window)
+    # A window left by a case before was closed above.
     output=$(report --samples 3)
     code=$?
     echo "$output (exit code $code)"
@@ -271,6 +302,8 @@ report-spaced-runs)
     report_spaced_runs
     ;;
 report-compare)
+    ensure_record e2e/report.csv 10
+    ensure_record e2e/closed.csv 6
     output=$(report --compare e2e/report.csv e2e/closed.csv)
     code=$?
     echo "$output"

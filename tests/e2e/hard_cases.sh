@@ -2,57 +2,139 @@
 # program, a person's desktop, the diagnosis and scaled displays. Each returns the test's
 # verdict; they use e2e.sh's helpers and session.
 
-report_slow() {
-    # Passes of most of a second and of more than one, planted by area on the large screen:
-    # each takes longer than the timer, so they run back to back. Every sample must come,
-    # with few drops and at most one look inside a pass a sample on average.
-    zolvik_alive || start_zolvik
-    probe desktop move 0 0 >/dev/null || exit 1
-    for planted in "8992 5612 12" "11992 7912 8"; do
-        read -r width height samples <<<"$planted"
-        probe area "$width" "$height" >/dev/null || exit 1
-        rm -f "$state/slow.csv" "$state/slow-trace.csv"
-        output=$(report --samples "$samples" --csv e2e/slow.csv --trace e2e/slow-trace.csv)
-        code=$?
-        echo "drawing area $width x $height, exit code $code:"
-        grep -v '^sample ' <<<"$output"
-        [ "$code" = 0 ] && [ "$(grep -c '^1,' "$state/slow.csv")" = "$samples" ] || exit 1
-        grep -q 'passes ran back to back' <<<"$output" || { echo "no back-to-back warning"; exit 1; }
-        SUMMARY=$output /usr/bin/python3 - "$samples" "$state/slow-trace.csv" <<'CHECK' || exit 1
-import os, re, sys
+# cgroup v1's cpu controller, where this machine lets root write it: a group that holds a
+# process's threads to QUOTA µs of CPU in every PERIOD µs. The group is left on every way out
+# of the case (the driver's EXIT trap calls cpu_group_release).
+cpu=/sys/fs/cgroup/cpu
+cpu_group=""
+cpu_group_usable() {
+    [ "$(id -u)" = 0 ] && [ -w "$cpu/tasks" ]
+}
+cpu_group_hold() {
+    local pid=$1 period=$2 quota=$3 task
+    cpu_group="$cpu/zolvik-e2e-$$"
+    mkdir -p "$cpu_group" && echo "$period" >"$cpu_group/cpu.cfs_period_us" &&
+        echo "$quota" >"$cpu_group/cpu.cfs_quota_us" || return 1
+    for task in /proc/"$pid"/task/*; do echo "${task##*/}" >"$cpu_group/tasks"; done
+}
+cpu_group_release() {
+    [ -n "$cpu_group" ] && [ -d "$cpu_group" ] || return 0
+    local task
+    while read -r task; do echo "$task" >"$cpu/tasks" 2>/dev/null; done <"$cpu_group/tasks"
+    rmdir "$cpu_group" 2>/dev/null
+    cpu_group=""
+}
+
+# The median of the durations in a results file's run 1.
+median_of() {
+    awk -F, '$1 == 1 { print $4 }' "$1" | sort -g | awk '{ d[NR] = $1 } END {
+        if (NR == 0) { print 0 } else if (NR % 2) { print d[(NR + 1) / 2] }
+        else { print (d[NR / 2] + d[NR / 2 + 1]) / 2 } }'
+}
+
+# The time a pass takes here per million pixels drawn (a pass over w x h draws 1.5 w h), from
+# passes at 3000 x 2000; ZOLVIK_E2E_MS_PER_MPX stands in for it, to see the areas chosen on a
+# machine twice or half as fast.
+pass_cost() {
+    if [ -n "${ZOLVIK_E2E_MS_PER_MPX:-}" ]; then
+        echo "$ZOLVIK_E2E_MS_PER_MPX"
+        return
+    fi
+    probe area 3000 2000 >/dev/null || return 1
+    rm -f "$state/calibrate.csv"
+    report --samples 8 --csv e2e/calibrate.csv >/dev/null || return 1
+    awk -v m="$(median_of "$state/calibrate.csv")" 'BEGIN { printf "%.3f\n", m / 9 }'
+}
+
+# The largest drawing area that fits the session's 16000 x 10000 screen with the window at
+# (0, 0): the frame and the top panel take the rest, with room to spare.
+max_area_width=15800
+max_area_height=9700
+
+# "WIDTH HEIGHT" of a drawing area of 8:5 whose passes should take `target` ms at `cost` ms a
+# million pixels, or nothing when the screen cannot hold it.
+area_for() {
+    awk -v target="$1" -v cost="$2" -v mw="$max_area_width" -v mh="$max_area_height" 'BEGIN {
+        pixels = target / cost * 1e6 / 1.5
+        w = int(sqrt(pixels * 1.6) / 4) * 4; h = int(pixels / w / 4) * 4
+        if (w > mw) { w = mw; h = int(pixels / w / 4) * 4 }
+        if (h <= mh && w >= 8 && h >= 8) print w, h }'
+}
+
+# One slow run at the area given: the sampler's guarantees, whatever the passes took here.
+# Every sample comes, at most a tenth of the passes dropped, at most one look inside a pass a
+# sample, and the back-to-back warning exactly when a pass took longer than the timer.
+slow_run() {
+    local label=$1 samples=$2 output code
+    rm -f "$state/slow.csv" "$state/slow-trace.csv"
+    output=$(report --samples "$samples" --csv e2e/slow.csv --trace e2e/slow-trace.csv)
+    code=$?
+    grep -v '^sample ' <<<"$output" | sed 's/^/    /'
+    [ "$code" = 0 ] || { echo "$label: exit code $code"; return 1; }
+    [ "$(grep -c '^1,' "$state/slow.csv")" = "$samples" ] || { echo "$label: not $samples samples"; return 1; }
+    SUMMARY=$output /usr/bin/python3 - "$label" "$samples" "$state/slow.csv" <<'CHECK'
+import os, re, statistics, sys
 text = os.environ["SUMMARY"]
-samples = int(sys.argv[1])
+label, samples = sys.argv[1], int(sys.argv[2])
+durations = [float(l.split(",")[3]) for l in open(sys.argv[3]).read().splitlines()[1:]]
 dropped = int(re.search(r"^  dropped (\d+)$", text, re.M).group(1))
 inside = float(re.search(r"([0-9.]+) inside a pass a sample", text).group(1))
-median = float(re.search(r"^  median +([0-9.]+)$", text, re.M).group(1))
-looks = sum(1 for line in open(sys.argv[2]) if ",look," in line)
-print("median %.1f ms, %d dropped, %.2f looks inside a pass a sample, %d looks traced"
-      % (median, dropped, inside, looks))
-sys.exit(0 if dropped <= 0.1 * (samples + dropped) and inside <= 1.0 and median > 500 else 1)
+warned = "passes ran back to back" in text
+longest = max(durations)
+print("%s: median %.1f ms (%.1f-%.1f), %d dropped, %.2f looks inside a pass a sample, "
+      "back-to-back warning %s" % (label, statistics.median(durations), min(durations),
+                                   longest, dropped, inside, "yes" if warned else "no"))
+ok = dropped <= 0.1 * (samples + dropped) and inside <= 1.0 and warned == (longest > 500)
+sys.exit(0 if ok else 1)
 CHECK
+}
+
+report_slow() {
+    # Passes between the short and the back-to-back regimes (about 0.4 s), of most of a second
+    # and of more than one, planted by area on the large screen, each area chosen from the
+    # cost of a pass measured here first. Where the screen cannot hold an area, the program's
+    # CPU is held back (cgroup v1) at the largest area instead, or the target is skipped.
+    probe desktop move 0 0 >/dev/null || exit 1
+    cost=$(pass_cost) || exit 1
+    echo "a pass costs $cost ms per million pixels here${ZOLVIK_E2E_MS_PER_MPX:+ (set by ZOLVIK_E2E_MS_PER_MPX)}"
+    status=0
+    for planted in "400 12" "700 12" "1400 8"; do
+        read -r target samples <<<"$planted"
+        area=$(area_for "$target" "$cost")
+        share=""
+        if [ -z "$area" ]; then
+            if ! cpu_group_usable; then
+                echo "target $target ms: SKIPPED: the screen cannot hold the area it needs, and no cgroup v1 cpu controller is writable to slow the program instead"
+                continue
+            fi
+            area="$max_area_width $(( (max_area_height / 4) * 4 ))"
+            reach=$(awk -v c="$cost" -v w="$max_area_width" -v h="$max_area_height" 'BEGIN { print c * 1.5 * w * h / 1e6 }')
+            quota=$(awk -v r="$reach" -v t="$target" 'BEGIN { q = int(100000 * r / t); print (q < 1000 ? 1000 : q) }')
+            cpu_group_hold "$(cat "$state/zolvik.pid")" 100000 "$quota" || exit 1
+            share=", the program held to $((quota / 1000)) % of a CPU"
+        fi
+        read -r width height <<<"$area"
+        probe area "$width" "$height" >/dev/null || exit 1
+        echo "target $target ms: drawing area $width x $height$share"
+        slow_run "target $target ms" "$samples" || status=1
+        cpu_group_release
     done
-    probe designed >/dev/null
+    exit $status
 }
 
 report_starved() {
-    # Every thread of the program held to 1 ms of CPU a second (cgroup v1): passes take
-    # seconds and every message, the resets included, is handled as slowly.
-    zolvik_alive || start_zolvik
-    cpu=/sys/fs/cgroup/cpu
-    if [ "$(id -u)" != 0 ] || [ ! -w "$cpu/tasks" ]; then
+    # Every thread of the program held to 1 ms of CPU a second (cgroup v1), at the designed
+    # area: passes take seconds and every message, the resets included, is handled as slowly.
+    if ! cpu_group_usable; then
         echo "SKIP: needs root and a writable cgroup v1 cpu controller at $cpu"
         exit 77
     fi
-    sleep 2 # the window settles after the last test's resizing
-    group="$cpu/zolvik-e2e-$$"
-    mkdir "$group" && echo 1000000 >"$group/cpu.cfs_period_us" && echo 1000 >"$group/cpu.cfs_quota_us" || exit 1
-    pid=$(cat "$state/zolvik.pid")
-    for task in /proc/"$pid"/task/*; do echo "${task##*/}" >"$group/tasks"; done
+    sleep 2 # the window settles after being put back to its designed size
+    cpu_group_hold "$(cat "$state/zolvik.pid")" 1000000 1000 || exit 1
     rm -f "$state/starved.csv" "$state/starved-trace.csv"
     output=$(timeout 150 bash -c "$(declare -f report); build='$build' ZOLVIK_WINE='$ZOLVIK_WINE' report --samples 3 --csv e2e/starved.csv --trace e2e/starved-trace.csv --patience 60")
     code=$?
-    while read -r task; do echo "$task" >"$cpu/tasks"; done <"$group/tasks"
-    rmdir "$group"
+    cpu_group_release
     echo "exit code $code:"
     grep -v '^sample ' <<<"$output"
     [ "$code" = 0 ] && [ "$(grep -c '^1,' "$state/starved.csv")" = 3 ] || { cat "$state/starved-trace.csv"; exit 1; }
@@ -62,8 +144,6 @@ report_desktop() {
     # A desktop during a run: minimized and restored, a window over the top panel, moved,
     # half off the screen and back. The run pauses and goes on; no sample comes from a pass
     # drawn while the window could not be seen (those take a fraction of a millisecond).
-    zolvik_alive || start_zolvik
-    probe designed >/dev/null
     probe desktop move 40 40 >/dev/null
     rm -f "$state/desktop.csv"
     (report --samples 40 --csv e2e/desktop.csv >"$state/desktop.out"; echo $? >"$state/desktop.code") &
@@ -91,8 +171,6 @@ CHECK
 
 report_check() {
     # The diagnosis a person runs first: ready on a plain desktop, and what to do when not.
-    zolvik_alive || start_zolvik
-    probe designed >/dev/null
     probe desktop move 40 40 >/dev/null
     output=$(report --check)
     code=$?
@@ -106,24 +184,29 @@ report_check() {
     [ "$code" = 4 ] && grep -q 'minimized: restore it to go on' <<<"$output"
 }
 
+# LogPixels for the programs started from now on; `dpi_set` tells the driver's EXIT trap to
+# put 96 back and restart Zolvik, however the case ends.
+dpi_set=""
+set_dpi() {
+    local key
+    for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+               'HKCU\Control Panel\Desktop'; do
+        "$ZOLVIK_WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    done
+    [ "$1" = 96 ] && dpi_set="" || dpi_set=$1
+}
+restart_zolvik() {
+    zolvik_alive && { probe close >/dev/null; wait_exit_code >/dev/null; }
+    start_zolvik
+}
+
 report_dpi() {
     # Scaled displays as Wine has them: LogPixels 120, 144 and 192 for a Zolvik started
     # afresh; the readout must be read, or refused, never misread. 96 again at the end.
-    set_dpi() {
-        local key
-        for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
-                   'HKCU\Control Panel\Desktop'; do
-            "$ZOLVIK_WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-        done
-    }
-    restart() {
-        zolvik_alive && { probe close >/dev/null; wait_exit_code >/dev/null; }
-        start_zolvik
-    }
     status=0
     for dpi in 120 144 192; do
         set_dpi "$dpi"
-        restart
+        restart_zolvik
         report --check | grep -E 'display|readout|ready'
         rm -f "$state/dpi.csv"
         report --samples 6 --csv e2e/dpi.csv >"$state/dpi.out"
@@ -133,14 +216,13 @@ report_dpi() {
         [ "$code" = 0 ] && [ "$rows" = 6 ] || { cat "$state/dpi.out"; status=1; }
     done
     set_dpi 96
-    restart
+    restart_zolvik
     exit $status
 }
 
 report_spaced_runs() {
     # --runs 3 --pause 2: three runs into one record with their pauses kept, and the progress
     # as plain lines, since the output is a pipe here. Then three sides compared at once.
-    zolvik_alive || start_zolvik
     rm -f "$state/spaced.json" "$state/spaced.out" "$state/spaced.csv" "$state/spaced.md"
     (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe --samples 6 --runs 3 --pause 2 \
         --json e2e/spaced.json </dev/null >"$state/spaced.out" 2>&1)
@@ -173,6 +255,7 @@ for line in ["run 1 of 3, sample 1 of 6", "run 3 of 3, sample 6 of 6, about 0 s 
 CHECK
     report --samples 3 --runs 2 --pause 0 --csv e2e/spaced.csv >/dev/null || exit 1
     [ "$(grep -c '^2,' "$state/spaced.csv")" = 3 ] || { echo "run 2 is not in the CSV"; exit 1; }
+    ensure_record e2e/record.json 6
     output=$(report --compare e2e/spaced.json e2e/record.json e2e/spaced.csv --markdown e2e/spaced.md)
     code=$?
     echo "$output" | tail -n 5

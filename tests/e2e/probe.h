@@ -40,7 +40,8 @@ void CheckSoak(HWND main, int passes);
 int RunImpostor();
 void MeasureSideBySide(HWND main, int width, int height, int pairs);
 
-// A desktop event (probe_desktop.cpp): minimize, restore, move X Y, cover SECONDS.
+// A desktop event (probe_desktop.cpp): minimize, restore, move X Y, cover SECONDS, and
+// standard: the window put back as Zolvik starts.
 void DesktopEvent(HWND main, const std::wstring& action, int x, int y);
 // The reference glyphs and the readout as captured now, as text files in `folder`: the
 // native tests' data for the decoder.

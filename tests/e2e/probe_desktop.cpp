@@ -61,6 +61,17 @@ void DesktopEvent(HWND main, const std::wstring& action, int x, int y)
                "moved");
     } else if (action == L"cover") {
         Cover(main, x > 0 ? x : 3);
+    } else if (action == L"standard") {
+        // As Zolvik starts: shown, its fixed size with resizing locked, at (10, 10).
+        if (IsIconic(main)) {
+            ShowWindow(main, SW_RESTORE);
+        }
+        RestoreDesignedSize(main);
+        SetWindowPos(main, HWND_TOP, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(main, &client);
+        Expect(!IsIconic(main) && client.right == kClientWidth && client.bottom == kClientHeight,
+               "shown at the designed size");
     } else {
         Expect(false, "a known desktop event");
     }

@@ -11,6 +11,9 @@
 #include <vector>
 
 void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report);
+// The control: the same grid drawn in memory during the run, and the time on screen relative
+// to it. Nothing for a run without one.
+void PrintControl(std::FILE* out, const Run& run);
 // How a recorded run was sampled: looks, probes, resets, drops by reason and what happened.
 void PrintSamplingFacts(std::FILE* out, const Run& run);
 

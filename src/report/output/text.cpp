@@ -1,4 +1,5 @@
 #include "output/output.h"
+#include "stats/machine.h"
 
 void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report)
 {
@@ -37,5 +38,21 @@ void PrintSamplingFacts(std::FILE* out, const Run& run)
     }
     for (const std::string& note : f.notes) {
         std::fprintf(out, "  warning: %s\n", note.c_str());
+    }
+}
+
+void PrintControl(std::FILE* out, const Run& run)
+{
+    const ControlEstimate e = EstimateControl(run);
+    if (e.count == 0) {
+        return;
+    }
+    std::fprintf(out, "  control, the same grid drawn in memory: %zu passes, median %.6f ms\n",
+                 e.count, e.median);
+    std::fprintf(out, "  on screen: %.2f times as long as in memory", e.ratio);
+    if (e.high > 0) {
+        std::fprintf(out, " (95 %% interval %.2f-%.2f, %zu blocks)\n", e.low, e.high, e.blocks);
+    } else {
+        std::fprintf(out, " (too few control spells for an interval)\n");
     }
 }

@@ -1,6 +1,7 @@
 #include "results/results.h"
 #include "exit_codes.h"
 #include "results/files.h"
+#include "stats/machine.h"
 #include "stats/stats.h"
 
 #include <nlohmann/json.hpp>
@@ -51,14 +52,36 @@ json SamplingJson(const Run& run)
             {"error_bound_ms", f.errorBoundMs}};
 }
 
+json SamplesJson(const std::vector<Sample>& samples)
+{
+    json array = json::array();
+    for (const Sample& s : samples) {
+        array.push_back(
+            {{"index", s.index}, {"seconds", s.seconds}, {"duration_ms", s.durationMs}});
+    }
+    return array;
+}
+
+// The control's median and the time on screen relative to it, with the interval when the run
+// has one; null for a run without a control.
+json ControlJson(const Run& run)
+{
+    const ControlEstimate e = EstimateControl(run);
+    if (e.count == 0) {
+        return nullptr;
+    }
+    const bool interval = e.high > 0;
+    return {{"count", e.count},
+            {"median_ms", e.median},
+            {"on_screen_per_in_memory", e.ratio},
+            {"low", interval ? json(e.low) : json(nullptr)},
+            {"high", interval ? json(e.high) : json(nullptr)}};
+}
+
 json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
 {
     const RunReport report = ReportRun(Durations(run), run.dropped);
-    json samples = json::array();
-    for (const Sample& s : run.samples) {
-        samples.push_back(
-            {{"index", s.index}, {"seconds", s.seconds}, {"duration_ms", s.durationMs}});
-    }
+    const json samples = SamplesJson(run.samples);
     json warnings = report.warnings;
     for (const std::string& warning : moreWarnings) {
         warnings.push_back(warning);
@@ -81,6 +104,8 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
             {"samples", samples},
             {"dropped", run.dropped},
             {"summary", SummaryJson(report)},
+            {"controls", SamplesJson(run.controls)},
+            {"control", ControlJson(run)},
             {"sampling", SamplingJson(run)},
             {"warnings", warnings}};
 }
@@ -120,6 +145,19 @@ bool ReadSample(const json& value, Sample& sample, const std::string& where, std
                     "a sample needs index (from 1), seconds and duration_ms (0 or more)");
     }
     sample.index = static_cast<std::size_t>(index);
+    return true;
+}
+
+bool ReadSamples(const json& array, std::vector<Sample>& samples, const std::string& where,
+                 std::string& error)
+{
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        Sample sample = {};
+        if (!ReadSample(array[i], sample, where + "[" + std::to_string(i) + "]", error)) {
+            return false;
+        }
+        samples.push_back(sample);
+    }
     return true;
 }
 
@@ -165,15 +203,12 @@ bool ReadRun(const json& value, std::size_t position, Run& run, const std::strin
     if (!ReadArea(value, run, where, error)) {
         return false;
     }
-    const json& samples = value["samples"];
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        Sample sample = {};
-        if (!ReadSample(samples[i], sample, where + ".samples[" + std::to_string(i) + "]", error)) {
-            return false;
-        }
-        run.samples.push_back(sample);
+    if (value.contains("controls") && !value["controls"].is_array()) {
+        return Fail(error, where + ".controls", "not an array of samples");
     }
-    return true;
+    return ReadSamples(value["samples"], run.samples, where + ".samples", error) &&
+           (!value.contains("controls") ||
+            ReadSamples(value["controls"], run.controls, where + ".controls", error));
 }
 
 bool ReadJsonFile(const std::wstring& path, json& document, std::string& error)

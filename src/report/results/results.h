@@ -31,6 +31,9 @@ struct SamplingFacts {
 struct Run {
     int number = 0;
     std::vector<Sample> samples;
+    // The control: the same grid drawn in memory by the sampler, timed the same way, a few
+    // times before each reset. Kept by records; a CSV file has none.
+    std::vector<Sample> controls;
     std::string started; // UTC, ISO 8601; empty when unknown
     int areaWidth = 0;   // the drawing area at the start; 0 when unknown
     int areaHeight = 0;
@@ -41,6 +44,7 @@ struct Run {
 
 Run NumberedRun(int number, std::vector<Sample> samples = {});
 std::vector<double> Durations(const Run& run);
+std::vector<double> ControlDurations(const Run& run);
 
 // ---- CSV ----------------------------------------------------------------------------------
 

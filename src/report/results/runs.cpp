@@ -16,3 +16,12 @@ std::vector<double> Durations(const Run& run)
     }
     return durations;
 }
+
+std::vector<double> ControlDurations(const Run& run)
+{
+    std::vector<double> durations;
+    for (const Sample& control : run.controls) {
+        durations.push_back(control.durationMs);
+    }
+    return durations;
+}

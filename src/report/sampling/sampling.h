@@ -103,6 +103,12 @@ Outcome Observe(PassTracker& tracker, const Look& look);
 // passes; for long ones a probe that waits for the pass's end, then a look.
 Step NextStep(const PassTracker& tracker, double last);
 
+// The control passes drawn just before a reset may run until this time: while the program is
+// idle, until shortly before its next pass can start; while it draws a pass (which the reset
+// will empty from the history), until that pass should end. `now` itself where the rhythm is
+// not known yet.
+double ControlsFitUntil(const PassTracker& tracker, double now);
+
 std::size_t TotalDrops(const PassTracker& tracker);
 const char* DescribeDrop(DropReason reason);
 // Why the readout cannot be seen, and what to do about it.

@@ -14,6 +14,7 @@ constexpr double kBeforeStartMs = 15;
 constexpr double kAfterEndMs = 8;
 constexpr double kPollMs = 10;
 constexpr double kPollWindowMs = 60;
+constexpr double kWanderShare = 0.08;
 // Longer passes are waited out with a probe sent while one is drawing; once it is answered,
 // a look at once (a composited desktop shows the window's own pixels straight away) and
 // another when Wine will have put a busy window's drawing on the screen.
@@ -38,16 +39,20 @@ Step At(Step::Kind kind, double at)
 Step ShortPassStep(const PassTracker& t, double last, double work)
 {
     const double spacing = kTimerPeriodMs;
+    // Passes wander from one to the next: the longer they are, the later after the last one's
+    // length the look that should follow this one's end, and the sparser the looks while it
+    // has not shown, so that few of them fall inside it.
+    const double late = kWanderShare * work;
     double expected = t.endEstimate + spacing;
     // A pass that did not show soon after it was due is looked for a period later.
-    while (last >= expected + kPollWindowMs) {
+    while (last >= expected + kPollWindowMs + 2 * late) {
         expected += spacing;
     }
     const double before = expected - work - kBeforeStartMs;
     if (last < before) {
         return At(Step::Look, before);
     }
-    return At(Step::Look, std::max(expected + kAfterEndMs, last + kPollMs));
+    return At(Step::Look, std::max(expected + kAfterEndMs + late, last + kPollMs + late));
 }
 
 Step LongPassStep(const PassTracker& t, double last, double work)
@@ -65,6 +70,14 @@ Step LongPassStep(const PassTracker& t, double last, double work)
             return At(Step::Look, t.probeIdle);
         }
         return At(Step::Probe, std::max(last, t.probeIdle + kProbeAgainShare * work));
+    }
+    // Where the program idles between passes, a look just before the next one starts shows
+    // that none ended meanwhile: with the probe's answer after it, the looks leave no room for
+    // two passes even where two of these passes would fit in a period.
+    const double nextStart = t.endEstimate + std::max(kTimerPeriodMs, work) - work;
+    const double before = nextStart - kBeforeStartMs;
+    if (t.lastLook < before - kPollMs && last < before) {
+        return At(Step::Look, before);
     }
     const double expected = t.endEstimate + std::max(kTimerPeriodMs, work);
     return At(Step::Probe, std::max(last, expected - work / 2));
@@ -97,6 +110,17 @@ Step NextStep(const PassTracker& t, double last)
     }
     const double work = t.lastDuration + t.overhead;
     return work < kShortPassMs ? ShortPassStep(t, last, work) : LongPassStep(t, last, work);
+}
+
+double ControlsFitUntil(const PassTracker& t, double now)
+{
+    if (t.endEstimate < 0 || t.lastDuration <= 0) {
+        return now;
+    }
+    const double work = t.lastDuration + t.overhead;
+    const double nextStart = t.endEstimate + std::max(kTimerPeriodMs, work) - work;
+    return now < nextStart - kBeforeStartMs ? nextStart - kBeforeStartMs
+                                            : nextStart + work - kBeforeStartMs;
 }
 
 const char* DescribeDrop(DropReason reason)

@@ -15,6 +15,7 @@ constexpr double kMostChunkMs = 16000;
 constexpr double kBlindPollMs = 250;      // how often to look while the readout is hidden
 constexpr double kNeverDecodedMs = 15000; // a readout never read at all: not Zolvik's
 constexpr double kQuietMs = 5000;         // nothing new this long: say so, and ask the program
+constexpr int kControlsPerSpell = 4;
 
 std::string Printed(const char* format, double value)
 {
@@ -35,6 +36,7 @@ struct Session {
     bool everReadable = false;
     double unansweredSince = -1;
     double chunkMs = kChunkMs;
+    double lastControlMs = 0;
 };
 
 void Trace(Session& s, double at, const char* event, const std::string& seen,
@@ -85,6 +87,29 @@ bool Reset(Session& s)
         if (!StillPatient(s, answer)) {
             return false;
         }
+    }
+}
+
+// The control, a few times just before a reset: whatever pass the program draws meanwhile is
+// emptied from its history by that reset, so no recorded pass ever overlaps a control. They
+// run while they fit into the program's idle time (or into the pass the reset will empty);
+// the first always runs, at the cost of at most that pass.
+void ControlSpell(Session& s)
+{
+    const double fitUntil = ControlsFitUntil(s.t, s.port.now());
+    for (int i = 0; i < kControlsPerSpell; ++i) {
+        const double started = s.port.now();
+        if (i > 0 && started + s.lastControlMs > fitUntil) {
+            return;
+        }
+        const double ms = s.port.control();
+        Trace(s, started, "control", Printed("%.6f ms", ms), ms > 0 ? "recorded" : "not drawn");
+        if (!(ms > 0)) {
+            return;
+        }
+        s.result.controls.push_back(
+            {s.result.controls.size() + 1, (started - s.start) / 1000.0, ms});
+        s.lastControlMs = ms;
     }
 }
 
@@ -201,6 +226,9 @@ SessionResult RunSession(const ProgramPort& port, const SessionLimits& limits, P
             return s.result;
         }
         if (ResetDue(tracker) && s.blindSince < 0) {
+            if (port.control) {
+                ControlSpell(s);
+            }
             if (!Reset(s)) {
                 return s.result;
             }

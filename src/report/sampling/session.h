@@ -33,6 +33,9 @@ struct ProgramPort {
     std::function<void(const std::string& line)> say;
     std::function<bool(const Sample& sample)> record; // false: the results cannot be written
     std::function<void(const TraceEntry& entry)> trace;
+    // The control: Zolvik's grid drawn in memory by the sampler itself and timed as the
+    // program times its own lines, in ms; 0 when it cannot be drawn. Empty: no control.
+    std::function<double()> control;
 };
 
 struct SessionLimits {
@@ -46,8 +49,9 @@ enum class SessionEnd { Done, WindowGone, Hung, Unseen, NeverDecoded, CannotWrit
 struct SessionResult {
     SessionEnd end = SessionEnd::Done;
     std::vector<Sample> samples;
-    double maxErrorMs = 0;   // the largest error bound of a recorded duration
-    bool backToBack = false; // passes took longer than the timer's period
+    std::vector<Sample> controls; // the control's passes, timed from the run's start as well
+    double maxErrorMs = 0;        // the largest error bound of a recorded duration
+    bool backToBack = false;      // passes took longer than the timer's period
 };
 
 SessionResult RunSession(const ProgramPort& port, const SessionLimits& limits,

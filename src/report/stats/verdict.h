@@ -3,6 +3,7 @@
 #pragma once
 
 #include "results/results.h"
+#include "stats/machine.h"
 
 #include <string>
 #include <vector>
@@ -12,21 +13,49 @@
 // one build recorded on Wine (tests/data/report) with room to spare.
 constexpr double kRunAllowance = 0.25;
 
+// A figure (a median, or a ratio of a side to the base) with its 95 % interval, and what a
+// ratio amounts to.
+struct Interval {
+    double value = 0;
+    double low = 0;
+    double high = 0;
+    std::string verdict;
+};
+
 struct Comparison {
     std::string verdict; // "slower", "faster", "same" or "inconclusive"
     std::string sentence;
-    double ratio = 0;
+    double ratio = 0; // of the raw times on screen
     double low = 0;
     double high = 0;
     double freedom = 0;
     bool betweenRuns = false; // the interval includes the spread between runs, as measured
     double allowance = 0;     // else: the assumed spread it was widened by
     std::vector<std::string> warnings;
+    // With a control in every run of both sides: the machine's own speed (the grid drawn in
+    // memory) and the time on screen relative to it, each side against the base.
+    bool controlled = false;
+    Interval memory;
+    Interval relative;
+    bool machineChanged = false; // the controls differ beyond their runs' spread
+    std::string rawVerdict;      // what the raw times alone said
 };
 
 // `base` and `side` name the two in the sentence ("B is 1.20x slower than A").
 Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs,
                        const std::string& baseName = "A", const std::string& sideName = "B");
+
+// The ratio of two sides' figures, runs as the units, with its interval and verdict (a
+// sentence only where there is no interval).
+Comparison ContrastFigures(const std::vector<RunFigure>& base,
+                           const std::vector<RunFigure>& figures);
+// "same" inside +-5 %, "slower" or "faster" when the interval excludes 1, else "inconclusive".
+std::string Classify(double low, double high);
+std::string IntervalText(double low, double high);
+// Judges the comparison on the controls as well: where the machine's own speed changed
+// between the sides, no verdict rests on the raw times that the controls explain.
+void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::vector<Run>& runs,
+                       const std::string& baseName, const std::string& sideName);
 
 // A side's median and its 95 % interval, with runs as the units when there are several.
 struct SideEstimate {
@@ -35,6 +64,10 @@ struct SideEstimate {
     double high = 0; // both 0 when too few passes give no interval
     std::size_t runs = 0;
     std::size_t samples = 0;
+    // The control's median and the time on screen relative to it, the same way; all 0 when
+    // a run of the side has no control.
+    Interval memory;
+    Interval relative;
 };
 SideEstimate EstimateSide(const std::vector<Run>& runs);
 

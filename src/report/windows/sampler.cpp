@@ -4,6 +4,7 @@
 
 #include "exit_codes.h"
 #include "sampling/session.h"
+#include "windows/control_pass.h"
 #include "windows/readout.h"
 #include "windows/window_view.h"
 
@@ -191,6 +192,13 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     if (trace) {
         port.trace = [trace, start](const TraceEntry& entry) { WriteTrace(trace, start, entry); };
     }
+    ControlCanvas canvas;
+    port.control = [window, &canvas] {
+        int width = 0;
+        int height = 0;
+        DrawingArea(window, width, height);
+        return DrawControlPass(canvas, width, height);
+    };
     SessionLimits limits;
     limits.samples = options.samples;
     limits.seconds = options.seconds;
@@ -198,7 +206,9 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     PassTracker tracker;
     const SessionResult result = RunSession(port, limits, tracker);
     CloseCamera(viewer.camera);
+    FreeControlCanvas(canvas);
     run.samples = result.samples;
+    run.controls = result.controls;
     GatherFacts(tracker, result, run);
     EndProgressLine(progress);
     return ExitCode(result.end, options.patience);

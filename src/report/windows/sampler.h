@@ -12,6 +12,7 @@
 
 struct SampledRun {
     std::vector<Sample> samples;
+    std::vector<Sample> controls; // the grid drawn in memory, timed the same way
     std::size_t dropped = 0;
     int areaWidth = 0; // the drawing area for the client area at the start
     int areaHeight = 0;

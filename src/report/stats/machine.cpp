@@ -1,0 +1,217 @@
+#include "stats/machine.h"
+#include "stats/stats.h"
+#include "stats/verdict.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+
+double LogSpread(const std::vector<double>& logs, double& freedom)
+{
+    freedom = 0;
+    if (logs.size() < 2) {
+        return 0;
+    }
+    double mean = 0;
+    for (double l : logs) {
+        mean += l;
+    }
+    mean /= static_cast<double>(logs.size());
+    double squares = 0;
+    for (double l : logs) {
+        squares += (l - mean) * (l - mean);
+    }
+    freedom = static_cast<double>(logs.size() - 1);
+    return std::sqrt(squares / freedom / static_cast<double>(logs.size()));
+}
+
+// A figure whose value is `centre` and whose standard error comes from the blocks' logs.
+RunFigure FromBlocks(double centre, const std::vector<double>& blockLogs)
+{
+    RunFigure figure;
+    figure.logValue = centre;
+    figure.standardError = LogSpread(blockLogs, figure.freedom);
+    return figure;
+}
+
+double LogMedian(const std::vector<double>& values)
+{
+    return std::log(Median(values));
+}
+
+} // namespace
+
+std::vector<PairedBlock> PairBlocks(const Run& run)
+{
+    std::vector<PairedBlock> blocks;
+    const std::vector<Sample>& passes = run.samples;
+    std::size_t next = 0; // the first pass not yet in a block
+    const auto takePassesUntil = [&](double seconds, PairedBlock& block) {
+        while (next < passes.size() && passes[next].seconds <= seconds) {
+            block.passes.push_back(passes[next++].durationMs);
+        }
+    };
+    for (const Sample& control : run.controls) {
+        // A pass recorded since the last control ends that spell's block.
+        const bool passesSince = next < passes.size() && passes[next].seconds <= control.seconds;
+        if (blocks.empty() || passesSince) {
+            if (!blocks.empty()) {
+                takePassesUntil(control.seconds, blocks.back());
+            }
+            blocks.emplace_back();
+        }
+        blocks.back().controls.push_back(control.durationMs);
+    }
+    if (blocks.empty()) {
+        return blocks;
+    }
+    takePassesUntil(INFINITY, blocks.back());
+    // A spell with no pass after it (a run that ended there) joins the block before.
+    if (blocks.size() > 1 && blocks.back().passes.empty()) {
+        PairedBlock last = blocks.back();
+        blocks.pop_back();
+        blocks.back().controls.insert(blocks.back().controls.end(), last.controls.begin(),
+                                      last.controls.end());
+    }
+    return blocks;
+}
+
+RunFigure ScreenFigure(const Run& run)
+{
+    const MedianEstimate e = EstimateMedian(Durations(run));
+    RunFigure figure;
+    figure.logValue = e.logMedian;
+    figure.standardError = e.standardError;
+    figure.freedom = e.freedom;
+    return figure;
+}
+
+RunFigure MemoryFigure(const Run& run)
+{
+    std::vector<double> logs;
+    for (const PairedBlock& block : PairBlocks(run)) {
+        logs.push_back(LogMedian(block.controls));
+    }
+    return FromBlocks(LogMedian(ControlDurations(run)), logs);
+}
+
+RunFigure RelativeFigure(const Run& run)
+{
+    std::vector<double> logs;
+    for (const PairedBlock& block : PairBlocks(run)) {
+        if (!block.passes.empty()) {
+            logs.push_back(LogMedian(block.passes) - LogMedian(block.controls));
+        }
+    }
+    return FromBlocks(LogMedian(Durations(run)) - LogMedian(ControlDurations(run)), logs);
+}
+
+ControlEstimate EstimateControl(const Run& run)
+{
+    ControlEstimate e;
+    e.count = run.controls.size();
+    if (e.count == 0 || run.samples.empty()) {
+        return e;
+    }
+    e.median = Median(ControlDurations(run));
+    const RunFigure relative = RelativeFigure(run);
+    e.ratio = std::exp(relative.logValue);
+    e.blocks = relative.freedom > 0 ? static_cast<std::size_t>(relative.freedom) + 1 : 0;
+    if (relative.freedom > 0 && std::isfinite(relative.logValue)) {
+        const double half = TQuantile95(relative.freedom) * relative.standardError;
+        e.low = std::exp(relative.logValue - half);
+        e.high = std::exp(relative.logValue + half);
+    }
+    return e;
+}
+
+bool HasControl(const std::vector<Run>& runs)
+{
+    for (const Run& run : runs) {
+        if (run.controls.empty()) {
+            return false;
+        }
+    }
+    return !runs.empty();
+}
+
+std::vector<RunFigure> FiguresOf(const std::vector<Run>& runs, RunFigure (*figure)(const Run&))
+{
+    std::vector<RunFigure> figures;
+    for (const Run& run : runs) {
+        figures.push_back(figure(run));
+    }
+    return figures;
+}
+
+namespace
+{
+
+Interval IntervalOf(const Comparison& c)
+{
+    return {c.ratio, c.low, c.high, c.verdict};
+}
+
+std::string Printed(const char* format, double value)
+{
+    char text[120];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// "B/A 1.48, 95 % interval 1.40-1.56"
+std::string RatioText(const Interval& figure, const std::string& baseName,
+                      const std::string& sideName)
+{
+    return sideName + "/" + baseName + Printed(" %.2f, ", figure.value) +
+           IntervalText(figure.low, figure.high);
+}
+
+} // namespace
+
+void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::vector<Run>& runs,
+                       const std::string& baseName, const std::string& sideName)
+{
+    c.rawVerdict = c.verdict;
+    const bool baseControlled = HasControl(base);
+    const bool sideControlled = HasControl(runs);
+    if (!baseControlled || !sideControlled) {
+        c.warnings.push_back((baseControlled ? sideName : baseName) +
+                             " has no control measurement (a CSV file keeps none): the machine's "
+                             "speed cannot be told from the driver's; record into a record "
+                             "(--json) to tell them apart");
+        return;
+    }
+    c.controlled = true;
+    c.memory =
+        IntervalOf(ContrastFigures(FiguresOf(base, MemoryFigure), FiguresOf(runs, MemoryFigure)));
+    c.relative = IntervalOf(
+        ContrastFigures(FiguresOf(base, RelativeFigure), FiguresOf(runs, RelativeFigure)));
+    const std::string relative =
+        "on screen / in memory " + RatioText(c.relative, baseName, sideName);
+    c.machineChanged = c.memory.verdict == "slower" || c.memory.verdict == "faster";
+    if (!c.machineChanged) {
+        return;
+    }
+    const double m = c.memory.value;
+    const std::string machine =
+        "the machine itself ran " + Printed("%.2fx as ", m > 1 ? m : 1 / m) +
+        (m > 1 ? "slow" : "fast") + " during " + sideName + " as during " + baseName +
+        " (the same grid drawn in memory: " + RatioText(c.memory, baseName, sideName) + ")";
+    c.warnings.push_back(machine + ": a change of the machine's speed between the sides, not "
+                                   "the driver, moves raw times as much");
+    if (c.relative.verdict == c.verdict) {
+        c.sentence += "; relative to the machine as well (" + relative + ")";
+        return;
+    }
+    const bool rawDiffers = c.verdict == "slower" || c.verdict == "faster";
+    c.verdict = "inconclusive";
+    c.sentence = "inconclusive: " + machine + "; raw times give " +
+                 RatioText({c.ratio, c.low, c.high, ""}, baseName, sideName) + " (" + c.rawVerdict +
+                 "), " + relative + " (" + c.relative.verdict + ")" +
+                 (rawDiffers ? ": the machine's change explains the difference in raw times"
+                             : ": the two disagree") +
+                 "; record the sides again, alternating them";
+}
