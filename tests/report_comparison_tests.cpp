@@ -100,7 +100,11 @@ TEST_F(ThreeSides, TextAndJsonGiveOneTableWithEachSideAgainstTheFirst)
     EXPECT_EQ(json["sides"][2]["assumed_run_spread"], 0.25);
     EXPECT_LT(json["sides"][1]["median_low_ms"].get<double>(), 5.05);
     EXPECT_GT(json["sides"][1]["median_high_ms"].get<double>(), 5.05);
-    EXPECT_EQ(json["warnings"].size(), 1u);
+    // The power sources, and that these sides keep no control to tell the machine by.
+    ASSERT_EQ(json["warnings"].size(), 2u);
+    EXPECT_NE(json["warnings"][1].get<std::string>().find("has no control measurement"),
+              std::string::npos);
+    EXPECT_EQ(json["sides"][1]["on_screen_per_in_memory"], nullptr);
 }
 
 // Renders Markdown with Debian's python3-markdown and its tables extension, as a bug
@@ -161,7 +165,7 @@ TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
     // (program.version, adapter, driver_version, screen.width, screen.height, power_source,
     // power_scheme). A "|" in a name must not have split a cell.
     EXPECT_EQ(Count(html, "<tr>"), 4u + 8u) << html;
-    EXPECT_EQ(Count(html, "<td"), 3u * 7u + 7u * 4u) << html;
+    EXPECT_EQ(Count(html, "<td"), 3u * 9u + 7u * 4u) << html;
     EXPECT_NE(html.find("<strong>driver_version</strong> (differs)"), std::string::npos) << html;
     EXPECT_NE(html.find("<td>screen.width</td>"), std::string::npos) << html; // the same on all
     EXPECT_NE(html.find("<li><strong>B</strong>: B is 2.0"), std::string::npos) << html;

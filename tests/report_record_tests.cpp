@@ -138,8 +138,10 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
               std::string::npos)
         << text;
     const nlohmann::json comparison = nlohmann::json::parse(Content(json));
-    ASSERT_EQ(comparison["warnings"].size(), 1u);
+    ASSERT_EQ(comparison["warnings"].size(), 2u);
     EXPECT_NE(comparison["warnings"][0].get<std::string>().find("different work"),
+              std::string::npos);
+    EXPECT_NE(comparison["warnings"][1].get<std::string>().find("has no control measurement"),
               std::string::npos);
 
     // A CSV side has no environment, and says so.

@@ -133,7 +133,7 @@ TEST(ReportSampling, ControlsNeverOverlapARecordedPass)
         "| pass ms | control ms | samples | controls | dropped | time a sample / max(timer, "
         "pass) |\n|---|---|---|---|---|---|\n");
     for (double passMs : {2.0, 120.0, 300.0, 450.0, 700.0, 3000.0}) {
-        for (double controlShare : {1.0, 0.01}) {
+        for (double controlShare : {4.0, 1.0, 0.01}) {
             SimulatedProgram program;
             program.duration = Wandering(passMs, 0.08, 3);
             program.clearMs = passMs * 0.05;
@@ -149,8 +149,12 @@ TEST(ReportSampling, ControlsNeverOverlapARecordedPass)
             const double perSample = std::max(kTimerPeriodMs, passMs * 1.05);
             std::printf("| %.0f | %.4g | %ld | %zu | %.0f | %.2f |\n", passMs, controlMs, wanted,
                         controls, drops, out.elapsed / wanted / perSample);
-            // One spell before every reset, a reset every eight passes.
-            EXPECT_GE(controls, static_cast<std::size_t>(wanted / kPassesPerReset));
+            // One spell before every reset, a reset every eight passes, unless drawing in
+            // memory takes longer than the passes: then within a fifth of the run's time.
+            if (controlShare <= 1) {
+                EXPECT_GE(controls, static_cast<std::size_t>(wanted / kPassesPerReset));
+            }
+            EXPECT_LE(controls * controlMs, 0.2 * out.elapsed + controlMs);
             EXPECT_LE(drops / (wanted + drops), 0.05);
             EXPECT_LT(out.elapsed / wanted, 1.5 * perSample);
             for (std::size_t i = 1; i < controls; ++i) {

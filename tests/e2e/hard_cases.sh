@@ -33,17 +33,18 @@ median_of() {
 }
 
 # The time a pass takes here per million pixels drawn (a pass over w x h draws 1.5 w h), from
-# passes at 3000 x 2000; ZOLVIK_E2E_MS_PER_MPX stands in for it, to see the areas chosen on a
-# machine twice or half as fast.
+# passes at 8000 x 5000 (a million pixels costs more in larger areas, which leave the caches);
+# ZOLVIK_E2E_MS_PER_MPX stands in for it, to see the areas chosen on a machine twice or half
+# as fast.
 pass_cost() {
     if [ -n "${ZOLVIK_E2E_MS_PER_MPX:-}" ]; then
         echo "$ZOLVIK_E2E_MS_PER_MPX"
         return
     fi
-    probe area 3000 2000 >/dev/null || return 1
+    probe area 8000 5000 >/dev/null || return 1
     rm -f "$state/calibrate.csv"
-    report --samples 8 --csv e2e/calibrate.csv >/dev/null || return 1
-    awk -v m="$(median_of "$state/calibrate.csv")" 'BEGIN { printf "%.3f\n", m / 9 }'
+    report --samples 6 --csv e2e/calibrate.csv >/dev/null || return 1
+    awk -v m="$(median_of "$state/calibrate.csv")" 'BEGIN { printf "%.3f\n", m / 60 }'
 }
 
 # The largest drawing area that fits the session's 16000 x 10000 screen with the window at

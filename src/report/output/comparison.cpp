@@ -155,6 +155,14 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
     compared.warnings = AreaWarnings(runs);
     const std::vector<std::string> power = PowerWarnings(EnvironmentRows(compared.sides));
     compared.warnings.insert(compared.warnings.end(), power.begin(), power.end());
+    for (const ComparedSide& side : compared.sides) {
+        for (const std::string& warning : side.comparison.warnings) {
+            if (std::find(compared.warnings.begin(), compared.warnings.end(), warning) ==
+                compared.warnings.end()) {
+                compared.warnings.push_back(warning);
+            }
+        }
+    }
     return compared;
 }
 

@@ -1,6 +1,7 @@
 // A comparison as text on the console and as one JSON object.
 #include "output/output.h"
 #include "results/files.h"
+#include "stats/machine.h"
 
 #include <nlohmann/json.hpp>
 
@@ -24,6 +25,11 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
         }
         if (r.estimate.freedom > 0) {
             std::fprintf(out, " (95 %% interval %.6f-%.6f)", r.estimate.low, r.estimate.high);
+        }
+        const ControlEstimate control = EstimateControl(run);
+        if (control.count > 0) {
+            std::fprintf(out, ", in memory %.6f ms (on screen %.2fx)", control.median,
+                         control.ratio);
         }
         std::fprintf(out, "\n");
         for (const std::string& warning : r.warnings) {
@@ -55,26 +61,36 @@ void PrintEnvironments(std::FILE* out, const std::vector<ComparedSide>& sides)
 void PrintTable(std::FILE* out, const ComparedSides& compared)
 {
     const std::string base = compared.sides.front().letter;
-    std::fprintf(out, "%-4s %5s %8s  %-30s %-28s %s\n", "side", "runs", "samples",
+    std::fprintf(out, "%-4s %5s %8s  %-30s %-28s %-24s %-28s %s\n", "side", "runs", "samples",
                  "median ms (95 % interval)", ("ratio to " + base + " (95 % interval)").c_str(),
-                 "verdict");
+                 "in memory ms", ("screen/memory to " + base).c_str(), "verdict");
     for (std::size_t i = 0; i < compared.sides.size(); ++i) {
         const ComparedSide& side = compared.sides[i];
-        if (i == 0) {
-            std::fprintf(out, "%-4s %5zu %8zu  %-30s base\n", side.letter.c_str(),
-                         side.estimate.runs, side.estimate.samples,
-                         MedianCell(side.estimate).c_str());
-            continue;
-        }
-        std::fprintf(out, "%-4s %5zu %8zu  %-30s %-28s %s\n", side.letter.c_str(),
+        const bool isBase = i == 0;
+        std::fprintf(out, "%-4s %5zu %8zu  %-30s %-28s %-24s %-28s %s\n", side.letter.c_str(),
                      side.estimate.runs, side.estimate.samples, MedianCell(side.estimate).c_str(),
-                     RatioCell(side.comparison).c_str(), side.comparison.verdict.c_str());
+                     isBase ? "base" : RatioCell(side.comparison).c_str(),
+                     MemoryCell(side.estimate).c_str(),
+                     isBase ? "base" : RelativeCell(side.comparison).c_str(),
+                     isBase ? "" : side.comparison.verdict.c_str());
     }
 }
 
 nlohmann::json Finite(double value)
 {
     return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
+}
+
+// A ratio to the base with its interval; null where a side has no control.
+nlohmann::json IntervalJson(bool known, const Interval& interval)
+{
+    if (!known) {
+        return nullptr;
+    }
+    return {{"ratio", Finite(interval.value)},
+            {"low", Finite(interval.low)},
+            {"high", Finite(interval.high)},
+            {"verdict", interval.verdict}};
 }
 
 nlohmann::json SideJson(const ComparedSide& side, bool base)
@@ -94,8 +110,15 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
                            {"median_ms", Finite(e.median)},
                            {"median_low_ms", interval ? Finite(e.low) : nullptr},
                            {"median_high_ms", interval ? Finite(e.high) : nullptr}};
+    json["in_memory_median_ms"] = e.memory.value > 0 ? Finite(e.memory.value) : nullptr;
+    json["in_memory_low_ms"] = e.memory.high > 0 ? Finite(e.memory.low) : nullptr;
+    json["in_memory_high_ms"] = e.memory.high > 0 ? Finite(e.memory.high) : nullptr;
     if (!base) {
         const Comparison& c = side.comparison;
+        json["in_memory"] = IntervalJson(c.controlled, c.memory);
+        json["on_screen_per_in_memory"] = IntervalJson(c.controlled, c.relative);
+        json["machine_changed"] = c.machineChanged;
+        json["raw_verdict"] = c.rawVerdict;
         json["ratio"] = Finite(c.ratio);
         json["low"] = Finite(c.low);
         json["high"] = Finite(c.high);
@@ -121,17 +144,39 @@ std::string MedianCell(const SideEstimate& e)
     return text;
 }
 
-std::string RatioCell(const Comparison& c)
+std::string RatioCell(const Interval& ratio)
 {
     char text[120];
-    if (std::isfinite(c.high)) {
+    if (std::isfinite(ratio.high) && ratio.high > 0) {
         // Rounded outwards, as in the sentence.
-        std::snprintf(text, sizeof text, "%.3f (%.2f-%.2f)", c.ratio, std::floor(c.low * 100) / 100,
-                      std::ceil(c.high * 100) / 100);
+        std::snprintf(text, sizeof text, "%.3f (%.2f-%.2f)", ratio.value,
+                      std::floor(ratio.low * 100) / 100, std::ceil(ratio.high * 100) / 100);
     } else {
-        std::snprintf(text, sizeof text, "%.3f (no interval)", c.ratio);
+        std::snprintf(text, sizeof text, "%.3f (no interval)", ratio.value);
     }
     return text;
+}
+
+std::string RatioCell(const Comparison& c)
+{
+    return RatioCell(Interval{c.ratio, c.low, c.high, c.verdict});
+}
+
+std::string MemoryCell(const SideEstimate& e)
+{
+    if (!(e.memory.value > 0)) {
+        return "no control";
+    }
+    SideEstimate memory;
+    memory.median = e.memory.value;
+    memory.low = e.memory.low;
+    memory.high = e.memory.high;
+    return MedianCell(memory);
+}
+
+std::string RelativeCell(const Comparison& c)
+{
+    return c.controlled ? RatioCell(c.relative) : "no control";
 }
 
 void PrintComparison(std::FILE* out, const ComparedSides& compared)
@@ -148,8 +193,14 @@ void PrintComparison(std::FILE* out, const ComparedSides& compared)
         std::fprintf(out, "WARNING: %s\n", warning.c_str());
     }
     if (sides.size() == 2) {
-        std::fprintf(out, "ratio of medians B/A: %.4f\n%s\n", sides[1].comparison.ratio,
-                     sides[1].comparison.sentence.c_str());
+        const Comparison& c = sides[1].comparison;
+        std::fprintf(out, "ratio of medians B/A: %.4f\n", c.ratio);
+        if (c.controlled) {
+            std::fprintf(out, "in memory, the machine's own speed, B/A: %s\n",
+                         RatioCell(c.memory).c_str());
+            std::fprintf(out, "on screen / in memory B/A: %s\n", RelativeCell(c).c_str());
+        }
+        std::fprintf(out, "%s\n", c.sentence.c_str());
         return;
     }
     PrintTable(out, compared);

@@ -62,7 +62,12 @@ void PrintComparison(std::FILE* out, const ComparedSides& compared);
 std::string ComparisonJson(const ComparedSides& compared);
 // Table cells: a median with its interval, and a ratio with its interval rounded outwards.
 std::string MedianCell(const SideEstimate& estimate);
+std::string RatioCell(const Interval& ratio);
 std::string RatioCell(const Comparison& comparison);
+// The control's median for a side, and the time on screen relative to it against the base;
+// "no control" where a side's runs have none.
+std::string MemoryCell(const SideEstimate& estimate);
+std::string RelativeCell(const Comparison& comparison);
 // A report to paste into a bug tracker; `plot` is linked when given.
 std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring& plot,
                                const std::wstring& markdown, const std::string& command);

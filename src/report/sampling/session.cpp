@@ -16,6 +16,9 @@ constexpr double kBlindPollMs = 250;      // how often to look while the readout
 constexpr double kNeverDecodedMs = 15000; // a readout never read at all: not Zolvik's
 constexpr double kQuietMs = 5000;         // nothing new this long: say so, and ask the program
 constexpr int kControlsPerSpell = 4;
+// The control takes at most this share of a run's time, so that where drawing in memory is
+// slow (a huge drawing area) it neither starves the program's passes nor drags the run out.
+constexpr double kControlShare = 0.2;
 
 std::string Printed(const char* format, double value)
 {
@@ -37,6 +40,7 @@ struct Session {
     double unansweredSince = -1;
     double chunkMs = kChunkMs;
     double lastControlMs = 0;
+    double controlsMs = 0; // spent on the control so far
 };
 
 void Trace(Session& s, double at, const char* event, const std::string& seen,
@@ -93,16 +97,19 @@ bool Reset(Session& s)
 // The control, a few times just before a reset: whatever pass the program draws meanwhile is
 // emptied from its history by that reset, so no recorded pass ever overlaps a control. They
 // run while they fit into the program's idle time (or into the pass the reset will empty);
-// the first always runs, at the cost of at most that pass.
+// the first always runs, at the cost of at most that pass, within the control's share of the
+// run's time.
 void ControlSpell(Session& s)
 {
     const double fitUntil = ControlsFitUntil(s.t, s.port.now());
     for (int i = 0; i < kControlsPerSpell; ++i) {
         const double started = s.port.now();
-        if (i > 0 && started + s.lastControlMs > fitUntil) {
+        if ((i > 0 && started + s.lastControlMs > fitUntil) ||
+            s.controlsMs + s.lastControlMs > kControlShare * (started - s.start)) {
             return;
         }
         const double ms = s.port.control();
+        s.controlsMs += s.port.now() - started;
         Trace(s, started, "control", Printed("%.6f ms", ms), ms > 0 ? "recorded" : "not drawn");
         if (!(ms > 0)) {
             return;
