@@ -1,6 +1,7 @@
 // zolvik-report's statistics against answers from numpy and scipy (tests/data/report), and
 // its intervals' coverage on synthetic correlated passes whose true median is known.
 #include "results/results.h"
+#include "stats/machine.h"
 #include "stats/stats.h"
 #include "stats/verdict.h"
 
@@ -79,6 +80,67 @@ TEST(ReportOracle, ComparisonsMatchScipy)
         ExpectClose(got.high, wanted["high"], name + " high");
         ExpectClose(got.freedom, wanted["freedom"], name + " freedom");
         EXPECT_EQ(got.verdict, wanted["verdict"].get<std::string>()) << name;
+    }
+}
+
+// A run of the oracle's controlled runs: cycles of a control spell and the passes after it,
+// timed as the sampler times them, so that the blocks paired here are the oracle's cycles.
+::Run ControlledRun(const nlohmann::json& cycles, int number)
+{
+    ::Run run = NumberedRun(number);
+    double at = 0;
+    for (const auto& cycle : cycles) {
+        for (double control : cycle["controls"]) {
+            run.controls.push_back({run.controls.size() + 1, at, control});
+            at += 0.01;
+        }
+        for (double pass : cycle["passes"]) {
+            at += 0.5;
+            run.samples.push_back({run.samples.size() + 1, at, pass});
+        }
+    }
+    return run;
+}
+
+std::vector<::Run> ControlledRuns(const nlohmann::json& runs)
+{
+    std::vector<::Run> out;
+    for (const auto& cycles : runs) {
+        out.push_back(ControlledRun(cycles, static_cast<int>(out.size()) + 1));
+    }
+    return out;
+}
+
+void ExpectInterval(const Interval& got, const nlohmann::json& wanted, const std::string& what)
+{
+    ExpectClose(got.value, wanted["ratio"], what + " ratio");
+    ExpectClose(got.low, wanted["low"], what + " low");
+    ExpectClose(got.high, wanted["high"], what + " high");
+    EXPECT_EQ(got.verdict, wanted["verdict"].get<std::string>()) << what;
+}
+
+// The control against scipy: the machine's own speed, the time on screen relative to it, and
+// the verdict that takes the machine out: a machine slower during B is no slower driver.
+TEST(ReportOracle, ComparisonsWithTheMachineTakenOutMatchScipy)
+{
+    const nlohmann::json oracle = Oracle();
+    ASSERT_GE(oracle["machine"].size(), 5u);
+    for (const auto& c : oracle["machine"]) {
+        const std::string name = c["name"];
+        const std::vector<::Run> a = ControlledRuns(c["a"]);
+        const std::vector<::Run> b = ControlledRuns(c["b"]);
+        ASSERT_EQ(PairBlocks(a[0]).size(), c["a"][0].size()) << name;
+        const Comparison got = CompareRuns(a, b);
+        const auto& wanted = c["expected"];
+        ExpectInterval({got.ratio, got.low, got.high, got.rawVerdict}, wanted["raw"], name + " raw");
+        ASSERT_TRUE(got.controlled) << name;
+        ExpectInterval(got.memory, wanted["memory"], name + " in memory");
+        ExpectInterval(got.relative, wanted["relative"], name + " on screen / in memory");
+        EXPECT_EQ(got.machineChanged, wanted["machine_changed"].get<bool>()) << name;
+        EXPECT_EQ(got.verdict, wanted["verdict"].get<std::string>()) << name << ": " << got.sentence;
+        if (got.machineChanged) {
+            EXPECT_NE(got.sentence.find("the machine itself ran"), std::string::npos) << name;
+        }
     }
 }
 

@@ -11,6 +11,9 @@ from scipy import stats
 rng = np.random.default_rng(20261209)
 # How far the medians of two runs of one build may differ, as the C++ side assumes it.
 RUN_ALLOWANCE = 0.25
+# A run too short for an interval of its own counts as if its log median were off by half the
+# allowance (one standard deviation), never by less.
+SHORT_RUN_ERROR = math.log(1 + RUN_ALLOWANCE) / 2
 
 
 def series(n, median, spread, lag1=0.0, spell=0.0):
@@ -45,38 +48,49 @@ def block_estimate(values):
     return result
 
 
-def side(runs):
-    estimates = [block_estimate(r) for r in runs]
-    logs = [math.log(e["median"]) for e in estimates]
-    if len(runs) == 1:
-        e = estimates[0]
-        return logs[0], e.get("standard_error", 0.0) ** 2, e["freedom"]
-    within = [e["standard_error"] ** 2 for e in estimates if e["freedom"] > 0]
+def raw_figure(values):
+    """A run's log median, its standard error and freedom from its blocks."""
+    e = block_estimate(values)
+    return math.log(e["median"]), e.get("standard_error", 0.0), e["freedom"]
+
+
+def pool(figures):
+    logs = [f[0] for f in figures]
+    if len(figures) == 1:
+        return logs[0], figures[0][1] ** 2, figures[0][2]
+    within = [f[1] ** 2 if f[2] > 0 else SHORT_RUN_ERROR ** 2 for f in figures]
     between = float(np.var(logs, ddof=1))
-    variance = max(between, float(np.mean(within)) if within else 0.0) / len(runs)
-    return float(np.mean(logs)), variance, float(len(runs) - 1)
+    variance = max(between, float(np.mean(within))) / len(figures)
+    return float(np.mean(logs)), variance, float(len(figures) - 1)
 
 
-def compare(a, b):
-    la, va, fa = side(a)
-    lb, vb, fb = side(b)
+def classify(low, high):
+    if low >= 0.95 and high <= 1.05:
+        return "same"  # too small to matter, even when it excludes 1
+    if low > 1:
+        return "slower"
+    if high < 1:
+        return "faster"
+    return "inconclusive"
+
+
+def contrast(fig_a, fig_b):
+    la, va, fa = pool(fig_a)
+    lb, vb, fb = pool(fig_b)
     variance = va + vb
     freedom = variance ** 2 / (va ** 2 / fa + vb ** 2 / fb)
     half = float(stats.t.ppf(0.975, freedom)) * math.sqrt(variance)
     ratio = math.exp(lb - la)
     low, high = math.exp(lb - la - half), math.exp(lb - la + half)
-    if len(a) < 2 or len(b) < 2:
+    if len(fig_a) < 2 or len(fig_b) < 2:
         # One run cannot show how far runs of one build land apart: widen by the allowance.
         low, high = low / (1 + RUN_ALLOWANCE), high * (1 + RUN_ALLOWANCE)
-    if low >= 0.95 and high <= 1.05:
-        verdict = "same"  # too small to matter, even when it excludes 1
-    elif low > 1:
-        verdict = "slower"
-    elif high < 1:
-        verdict = "faster"
-    else:
-        verdict = "inconclusive"
-    return {"ratio": ratio, "low": low, "high": high, "freedom": freedom, "verdict": verdict}
+    return {"ratio": ratio, "low": low, "high": high, "freedom": freedom,
+            "verdict": classify(low, high)}
+
+
+def compare(a, b):
+    return contrast([raw_figure(r) for r in a], [raw_figure(r) for r in b])
 
 
 def summary(values):
@@ -120,4 +134,87 @@ cases = {
 }
 for name, (a, b) in cases.items():
     oracle["comparisons"].append({"name": name, "a": a, "b": b, "expected": compare(a, b)})
+
+# Short runs that happen to agree: each counts as off by the short-run error at least.
+agreeing = [series(16, 2.6, 0.02) for _ in range(2)]
+oracle["comparisons"].append({"name": "short_runs_agree_2v2", "a": agreeing,
+                              "b": [[round(v * 0.9, 4) for v in r] for r in agreeing],
+                              "expected": compare(agreeing,
+                                                  [[round(v * 0.9, 4) for v in r] for r in agreeing])})
+
+
+# Runs with a control: cycles of a spell of control passes (the grid in memory) and the eight
+# passes after it. `machine` slows both, `driver` only the passes on screen.
+def controlled_runs(count, cycles, machine, driver, memory_ms=2.4, screen_ms=2.6):
+    runs = []
+    for _ in range(count):
+        level = rng.normal(0, 0.03)  # the machine wanders from run to run
+        run = []
+        for _ in range(cycles):
+            drift = level + rng.normal(0, 0.02)  # and from cycle to cycle, both alike
+            controls = [round(memory_ms * machine * math.exp(drift + rng.normal(0, 0.03)), 4)
+                        for _ in range(int(rng.integers(1, 5)))]
+            passes = [round(screen_ms * machine * driver * math.exp(drift + rng.normal(0, 0.05)), 4)
+                      for _ in range(8)]
+            run.append({"controls": controls, "passes": passes})
+        runs.append(run)
+    return runs
+
+
+def paired_blocks(run):
+    return [(c["passes"], c["controls"]) for c in run]
+
+
+def memory_figure(run):
+    controls = [v for c in run for v in c["controls"]]
+    logs = [math.log(np.median(c)) for _, c in paired_blocks(run)]
+    return block_figure(math.log(np.median(controls)), logs)
+
+
+def relative_figure(run):
+    passes = [v for c in run for v in c["passes"]]
+    controls = [v for c in run for v in c["controls"]]
+    logs = [math.log(np.median(p)) - math.log(np.median(c)) for p, c in paired_blocks(run)]
+    return block_figure(math.log(np.median(passes)) - math.log(np.median(controls)), logs)
+
+
+def block_figure(centre, logs):
+    if len(logs) < 2:
+        return centre, 0.0, 0.0
+    return centre, float(np.std(logs, ddof=1)) / math.sqrt(len(logs)), float(len(logs) - 1)
+
+
+# Where the machine's speed changed, scaling by the control is not exact: on screen / in
+# memory must then differ beyond this band for a verdict.
+MACHINE_BAND = 0.10
+
+
+def judge(a, b):
+    """The verdict with the machine taken out: where the controls differ beyond their runs'
+    spread, a verdict stands only where raw times and on screen / in memory agree, and the
+    latter lies wholly beyond the band."""
+    raw = compare([[v for c in r for v in c["passes"]] for r in a],
+                  [[v for c in r for v in c["passes"]] for r in b])
+    memory = contrast([memory_figure(r) for r in a], [memory_figure(r) for r in b])
+    relative = contrast([relative_figure(r) for r in a], [relative_figure(r) for r in b])
+    changed = memory["verdict"] in ("slower", "faster")
+    verdict = raw["verdict"]
+    beyond = relative["low"] > 1 + MACHINE_BAND or relative["high"] < 1 / (1 + MACHINE_BAND)
+    if changed and not (verdict in ("slower", "faster") and relative["verdict"] == verdict
+                        and beyond):
+        verdict = "inconclusive"
+    return {"raw": raw, "memory": memory, "relative": relative, "machine_changed": changed,
+            "verdict": verdict}
+
+
+machine_cases = {
+    "machine_slower_during_b": (controlled_runs(3, 3, 1.0, 1.0), controlled_runs(3, 3, 1.5, 1.0)),
+    "driver_slower_same_machine": (controlled_runs(3, 4, 1.0, 1.0), controlled_runs(3, 4, 1.0, 2.0)),
+    "driver_slower_machine_faster": (controlled_runs(3, 3, 1.0, 1.0),
+                                     controlled_runs(3, 3, 1 / 1.5, 1.5)),
+    "driver_and_machine_slower": (controlled_runs(3, 3, 1.0, 1.0), controlled_runs(3, 3, 1.5, 2.0)),
+    "one_run_a_side": (controlled_runs(1, 6, 1.0, 1.0), controlled_runs(1, 6, 1.0, 1.02)),
+}
+oracle["machine"] = [{"name": name, "a": a, "b": b, "expected": judge(a, b)}
+                     for name, (a, b) in machine_cases.items()]
 print(json.dumps(oracle, indent=1))

@@ -1,0 +1,155 @@
+// The control: the grid the companion draws itself must be the program's own timed region,
+// call for call, at any drawing area; runs keep their control in records, and a run's summary
+// says how long the screen took against memory.
+#include "control/control.h"
+#include "output/output.h"
+#include "results/results.h"
+#include "stats/machine.h"
+
+#include "report_files.h"
+#include "test_support.h"
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using winport::Call;
+
+// The calls between the two counter readings, and the frequency read before the first.
+std::vector<Call> TimedRegion(const std::vector<Call>& trace)
+{
+    std::vector<Call> region;
+    std::size_t first = trace.size();
+    for (std::size_t i = 0; i < trace.size(); ++i) {
+        if (trace[i].name == "QueryPerformanceCounter") {
+            if (first == trace.size()) {
+                EXPECT_GT(i, 0u);
+                EXPECT_EQ(trace[i - 1].name, "QueryPerformanceFrequency");
+                first = i;
+                continue;
+            }
+            return region;
+        }
+        if (first < trace.size()) {
+            region.push_back(trace[i]);
+        }
+    }
+    ADD_FAILURE() << "no second counter reading";
+    return region;
+}
+
+using ControlTest = ZolvikTest;
+
+TEST_F(ControlTest, TheGridInMemoryTimesTheProgramsOwnCallsAtEveryArea)
+{
+    for (const RECT area : {RECT{4, 84, 904, 684}, RECT{4, 84, 1277, 933}, RECT{4, 84, 5, 85},
+                            RECT{4, 84, 396, 46}}) {
+        HWND window = MakeSurfaceWindow(area.right + 4 > 8 ? area.right + 4 : 908,
+                                        area.bottom + 4 > 88 ? area.bottom + 4 : 688);
+        drawRect = area;
+        winport::EnableTrace(true);
+        winport::ClearTrace();
+        RunLinePass(window);
+        const std::vector<Call> program = TimedRegion(winport::Trace());
+
+        HDC surface = GetDC(window);
+        SelectObject(surface, GetStockObject(DC_PEN));
+        winport::SetPerformanceCounter(1000, 25000);
+        winport::ClearTrace();
+        const double ms = TimeGridLines(surface, area);
+        const std::vector<Call> control = TimedRegion(winport::Trace());
+        ReleaseDC(window, surface);
+        winport::EnableTrace(false);
+
+        ASSERT_EQ(control.size(), program.size()) << area.right << " x " << area.bottom;
+        for (std::size_t i = 0; i < control.size(); ++i) {
+            ASSERT_EQ(control[i].name, program[i].name) << i;
+            ASSERT_EQ(control[i].args, program[i].args) << control[i].name << " " << i;
+        }
+        EXPECT_DOUBLE_EQ(ms, 2.5); // one counter step: (end - start) x 1000 / frequency
+        DestroyWindow(window);
+    }
+    drawRect = {4, 84, 904, 684};
+}
+
+::Run RunWithControl()
+{
+    ::Run run = NumberedRun(1);
+    double at = 0;
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        for (int c = 0; c < 3; ++c) {
+            run.controls.push_back({run.controls.size() + 1, at, 2.0 + 0.01 * c});
+            at += 0.003;
+        }
+        for (int p = 0; p < 8; ++p) {
+            at += 0.5;
+            run.samples.push_back({run.samples.size() + 1, at, 5.0 + 0.05 * (p % 3)});
+        }
+    }
+    return run;
+}
+
+using ReportControl = ReportFiles;
+
+TEST_F(ReportControl, ARunPairsEachSpellWithThePassesAfterItAndSaysHowMuchLongerTheScreenTook)
+{
+    ::Run run = RunWithControl();
+    const std::vector<PairedBlock> blocks = PairBlocks(run);
+    ASSERT_EQ(blocks.size(), 4u);
+    for (const PairedBlock& block : blocks) {
+        EXPECT_EQ(block.controls.size(), 3u);
+        EXPECT_EQ(block.passes.size(), 8u);
+    }
+    const ControlEstimate e = EstimateControl(run);
+    EXPECT_EQ(e.count, 12u);
+    EXPECT_DOUBLE_EQ(e.median, 2.01);
+    EXPECT_NEAR(e.ratio, 5.05 / 2.01, 1e-12);
+    EXPECT_LE(e.low, e.ratio);
+    EXPECT_GE(e.high, e.ratio);
+    EXPECT_EQ(e.blocks, 4u);
+
+    // A spell at the very end, with no pass after it, joins the block before.
+    run.controls.push_back({run.controls.size() + 1, run.samples.back().seconds + 0.1, 9.0});
+    EXPECT_EQ(PairBlocks(run).size(), 4u);
+    EXPECT_EQ(PairBlocks(run).back().controls.size(), 4u);
+
+    const std::wstring path = Path(L"summary.txt");
+    std::FILE* out = std::fopen(Utf8(path).c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    PrintControl(out, RunWithControl());
+    PrintControl(out, NumberedRun(2, run.samples)); // no control: nothing
+    std::fclose(out);
+    const std::string text = Content(path);
+    EXPECT_NE(text.find("control, the same grid drawn in memory: 12 passes, median 2.010000 ms"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("on screen: 2.51 times as long as in memory (95 % interval"),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(ReportControl, ARecordKeepsEachRunsControlAndReadsItBack)
+{
+    const std::wstring path = Path(L"record.json");
+    std::string error;
+    ASSERT_EQ(WriteRecord(path, false, {"{}", "{}"}, RunWithControl(), error), 0) << error;
+    const nlohmann::json record = nlohmann::json::parse(Content(path));
+    const nlohmann::json& run = record["runs"][0];
+    ASSERT_EQ(run["controls"].size(), 12u);
+    EXPECT_EQ(run["control"]["count"], 12);
+    EXPECT_DOUBLE_EQ(run["control"]["median_ms"].get<double>(), 2.01);
+    EXPECT_GE(run["control"]["high"].get<double>(), run["control"]["low"].get<double>());
+
+    ResultsFile file;
+    ASSERT_TRUE(ReadResultsFile(path, file, error)) << error;
+    ASSERT_EQ(file.runs.size(), 1u);
+    EXPECT_EQ(file.runs[0].controls.size(), 12u);
+    EXPECT_DOUBLE_EQ(file.runs[0].controls[5].durationMs, RunWithControl().controls[5].durationMs);
+    EXPECT_TRUE(HasControl(file.runs));
+}
+
+} // namespace
