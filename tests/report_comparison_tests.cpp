@@ -218,6 +218,14 @@ TEST_F(ReportComparison, ProgressIsOneLineRewrittenOnAConsoleAndPlainLinesInALog
     EXPECT_EQ(ProgressText(progress, 1, 12, 6),
               "run 1 of 3, sample 12 of 24, about 2 min 30 s left");
     EXPECT_EQ(ProgressText(progress, 3, 0, 0), "run 3 of 3, sample 0 of 24");
+    // The first sample, 0.2 s after the start: the timer, not that start, paces the rest;
+    // passes of 2 s run back to back, one in nine unseen.
+    progress.runs = 1;
+    progress.samples = 40;
+    EXPECT_EQ(ProgressText(progress, 1, 1, 0.2, 3), "run 1 of 1, sample 1 of 40, about 20 s left");
+    EXPECT_EQ(ProgressText(progress, 1, 1, 0.2, 2000),
+              "run 1 of 1, sample 1 of 40, about 1 min 28 s left");
+    progress.runs = 3;
     progress.samples = 0;
     progress.seconds = 4000;
     EXPECT_EQ(ProgressText(progress, 3, 5, 400), "run 3 of 3, sample 5, 1 h 00 min left");

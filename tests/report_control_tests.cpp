@@ -153,3 +153,64 @@ TEST_F(ReportControl, ARecordKeepsEachRunsControlAndReadsItBack)
 }
 
 } // namespace
+
+namespace
+{
+
+// Same-build sides of `k` consecutive runs each, one recorded before the other, as a person
+// records one driver and then the other: how many are called slower or faster, on raw times
+// alone and with the machine taken out.
+struct DriftCount {
+    int pairs = 0;
+    int rawDifferent = 0;
+    int different = 0;
+    int machineChanged = 0;
+};
+
+DriftCount CountSameBuildVerdicts(const std::vector<::Run>& runs, std::size_t k)
+{
+    DriftCount count;
+    const auto called = [](const std::string& verdict) {
+        return verdict == "slower" || verdict == "faster";
+    };
+    for (std::size_t a = 0; a + k <= runs.size(); ++a) {
+        for (std::size_t b = a + k; b + k <= runs.size(); ++b) {
+            const std::vector<::Run> sideA(runs.begin() + static_cast<long>(a),
+                                           runs.begin() + static_cast<long>(a + k));
+            const std::vector<::Run> sideB(runs.begin() + static_cast<long>(b),
+                                           runs.begin() + static_cast<long>(b + k));
+            const Comparison c = CompareRuns(sideA, sideB);
+            ++count.pairs;
+            count.rawDifferent += called(c.rawVerdict) ? 1 : 0;
+            count.different += called(c.verdict) ? 1 : 0;
+            count.machineChanged += c.machineChanged ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+// Runs of one build recorded on Wine while the machine turned slow and fast again under both
+// programs (tests/data/report/drifting.json, made by record_drifting.sh beside it): the drift
+// moves raw times, and the control must keep it from being called a driver difference.
+TEST(ReportDrift, AMachineThatChangesSpeedIsNotCalledADriverDifference)
+{
+    ResultsFile file;
+    std::string error;
+    const std::string path = ZOLVIK_TEST_DATA "/report/drifting.json";
+    ASSERT_TRUE(ReadRecord(std::wstring(path.begin(), path.end()), file, error)) << error;
+    ASSERT_GE(file.runs.size(), 10u);
+    ASSERT_TRUE(HasControl(file.runs));
+    int pairs = 0;
+    int different = 0;
+    for (std::size_t k : {2u, 3u}) {
+        const DriftCount count = CountSameBuildVerdicts(file.runs, k);
+        std::printf("sides of %zu runs: %d pairs, %d called slower or faster on raw times, %d "
+                    "with the machine taken out (%d saw the machine change)\n",
+                    k, count.pairs, count.rawDifferent, count.different, count.machineChanged);
+        pairs += count.pairs;
+        different += count.different;
+    }
+    EXPECT_LE(different, 0.05 * pairs);
+}

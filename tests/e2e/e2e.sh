@@ -301,6 +301,9 @@ report-dpi)
 report-spaced-runs)
     report_spaced_runs
     ;;
+report-machine)
+    report_machine
+    ;;
 report-compare)
     ensure_record e2e/report.csv 10
     ensure_record e2e/closed.csv 6

@@ -32,19 +32,25 @@ median_of() {
         else { print (d[NR / 2] + d[NR / 2 + 1]) / 2 } }'
 }
 
-# The time a pass takes here per million pixels drawn (a pass over w x h draws 1.5 w h), from
-# passes at 8000 x 5000 (a million pixels costs more in larger areas, which leave the caches);
-# ZOLVIK_E2E_MS_PER_MPX stands in for it, to see the areas chosen on a machine twice or half
-# as fast.
+# The time a pass takes here, as a function of the millions of pixels it draws (a pass over
+# w x h draws 1.5 w h): a P + b P^2 through passes measured at 8000 x 5000 and 12000 x 7500,
+# since a million pixels costs more in larger areas, which leave the caches. Prints "a b".
+# ZOLVIK_E2E_COST_SCALE multiplies it, to see the areas chosen on a machine twice as fast
+# (0.5) or half as fast (2).
 pass_cost() {
-    if [ -n "${ZOLVIK_E2E_MS_PER_MPX:-}" ]; then
-        echo "$ZOLVIK_E2E_MS_PER_MPX"
-        return
-    fi
-    probe area 8000 5000 >/dev/null || return 1
-    rm -f "$state/calibrate.csv"
-    report --samples 6 --csv e2e/calibrate.csv >/dev/null || return 1
-    awk -v m="$(median_of "$state/calibrate.csv")" 'BEGIN { printf "%.3f\n", m / 60 }'
+    local width height medians=()
+    for area in "8000 5000" "12000 7500"; do
+        read -r width height <<<"$area"
+        probe area "$width" "$height" >/dev/null || return 1
+        rm -f "$state/calibrate.csv"
+        report --samples 6 --csv e2e/calibrate.csv >/dev/null || return 1
+        medians+=("$(median_of "$state/calibrate.csv")")
+    done
+    awk -v m1="${medians[0]}" -v m2="${medians[1]}" -v scale="${ZOLVIK_E2E_COST_SCALE:-1}" 'BEGIN {
+        p1 = 60; p2 = 135
+        b = (m2 / p2 - m1 / p1) / (p2 - p1); a = m1 / p1 - b * p1
+        if (b < 0) { a = m2 / p2; b = 0 }
+        printf "%.6f %.8f\n", a * scale, b * scale }'
 }
 
 # The largest drawing area that fits the session's 16000 x 10000 screen with the window at
@@ -52,11 +58,17 @@ pass_cost() {
 max_area_width=15800
 max_area_height=9700
 
-# "WIDTH HEIGHT" of a drawing area of 8:5 whose passes should take `target` ms at `cost` ms a
-# million pixels, or nothing when the screen cannot hold it.
+# Milliseconds a pass over `width` x `height` should take, by the cost "a b".
+pass_ms() {
+    awk -v w="$1" -v h="$2" -v a="$3" -v b="$4" 'BEGIN { p = 1.5 * w * h / 1e6; printf "%.0f\n", a * p + b * p * p }'
+}
+
+# "WIDTH HEIGHT" of a drawing area of 8:5 whose passes should take `target` ms at the cost
+# "a b", or nothing when the screen cannot hold it.
 area_for() {
-    awk -v target="$1" -v cost="$2" -v mw="$max_area_width" -v mh="$max_area_height" 'BEGIN {
-        pixels = target / cost * 1e6 / 1.5
+    awk -v target="$1" -v a="$2" -v b="$3" -v mw="$max_area_width" -v mh="$max_area_height" 'BEGIN {
+        mpx = b > 0 ? (-a + sqrt(a * a + 4 * b * target)) / (2 * b) : target / a
+        pixels = mpx * 1e6 / 1.5
         w = int(sqrt(pixels * 1.6) / 4) * 4; h = int(pixels / w / 4) * 4
         if (w > mw) { w = mw; h = int(pixels / w / 4) * 4 }
         if (h <= mh && w >= 8 && h >= 8) print w, h }'
@@ -102,12 +114,12 @@ report_slow() {
     # cost of a pass measured here first. Where the screen cannot hold an area, the program's
     # CPU is held back (cgroup v1) at the largest area instead, or the target is skipped.
     probe desktop move 0 0 >/dev/null || exit 1
-    cost=$(pass_cost) || exit 1
-    echo "a pass costs $cost ms per million pixels here${ZOLVIK_E2E_MS_PER_MPX:+ (set by ZOLVIK_E2E_MS_PER_MPX)}"
+    read -r cost_a cost_b <<<"$(pass_cost)" || exit 1
+    echo "a pass here takes $cost_a ms a million pixels plus $cost_b ms a million pixels squared${ZOLVIK_E2E_COST_SCALE:+ (scaled by ZOLVIK_E2E_COST_SCALE=$ZOLVIK_E2E_COST_SCALE)}"
     status=0
     for planted in "400 12" "700 12" "1400 8"; do
         read -r target samples <<<"$planted"
-        area=$(area_for "$target" "$cost")
+        area=$(area_for "$target" "$cost_a" "$cost_b")
         share=""
         if [ -z "$area" ]; then
             if ! cpu_group_usable; then
@@ -115,7 +127,7 @@ report_slow() {
                 continue
             fi
             area="$max_area_width $(( (max_area_height / 4) * 4 ))"
-            reach=$(awk -v c="$cost" -v w="$max_area_width" -v h="$max_area_height" 'BEGIN { print c * 1.5 * w * h / 1e6 }')
+            reach=$(pass_ms $area "$cost_a" "$cost_b")
             quota=$(awk -v r="$reach" -v t="$target" 'BEGIN { q = int(100000 * r / t); print (q < 1000 ? 1000 : q) }')
             cpu_group_hold "$(cat "$state/zolvik.pid")" 100000 "$quota" || exit 1
             share=", the program held to $((quota / 1000)) % of a CPU"
@@ -276,4 +288,63 @@ CHECK
 html = markdown.markdown(open(sys.argv[1], encoding="utf-8").read(), extensions=["tables"])
 print("Markdown report:", html.count("<table>"), "tables,", html.count("<tr>"), "rows")
 sys.exit(0 if html.count("<table>") == 2 else 1)' "$state/spaced.md"
+}
+
+# Runs recorded with every thread of the program held to 1 ms of CPU in every $2 µs, and
+# zolvik-report too when $3 is "both": a slower machine, or a slower drawing path alone.
+record_held() {
+    local file=$1 period=$2 who=$3
+    cpu_group_hold "$(cat "$state/zolvik.pid")" "$period" 1000 || return 1
+    # A thread moved into a fresh group may run unthrottled for a while: let it settle.
+    sleep 3
+    if [ "$who" = both ]; then
+        (cd "$build" && sh -c 'echo $$ >"$1/tasks"; shift; exec "$@"' sh "$cpu_group" \
+            "$ZOLVIK_WINE" zolvik-report.exe --samples 16 --runs 3 --pause 0 --json "$file" \
+            </dev/null >/dev/null 2>&1)
+    else
+        report --samples 16 --runs 3 --pause 0 --json "$file" >/dev/null
+    fi
+    local code=$?
+    cpu_group_release
+    return $code
+}
+
+report_machine() {
+    # The same build three ways, three runs a side: A as it is, B on a machine slowed for both
+    # programs alike (a CPU quota on Zolvik and zolvik-report), C with Zolvik's drawing alone
+    # slowed. B must get no verdict on raw times that the control explains, and a warning
+    # that names the machine; C must be found slower, by raw times and relative to memory.
+    if ! cpu_group_usable; then
+        echo "SKIP: needs root and a writable cgroup v1 cpu controller at $cpu"
+        exit 77
+    fi
+    rm -f "$state"/machine-*.json "$state/machine.md"
+    report --samples 16 --runs 3 --pause 0 --json e2e/machine-a.json >/dev/null || exit 1
+    record_held e2e/machine-b.json "${ZOLVIK_E2E_QUOTA_PERIOD:-16000}" both || exit 1
+    record_held e2e/machine-c.json "${ZOLVIK_E2E_QUOTA_PERIOD:-16000}" zolvik || exit 1
+    output=$(report --compare e2e/machine-a.json e2e/machine-b.json e2e/machine-c.json \
+                    --json - --markdown e2e/machine.md)
+    [ $? = 0 ] || { echo "$output"; exit 1; }
+    report --compare e2e/machine-a.json e2e/machine-b.json e2e/machine-c.json | tail -n 8
+    /usr/bin/python3 - "$output" "$state/machine.md" <<'CHECK'
+import json, sys
+c = json.loads(sys.argv[1])
+a, b, cc = c["sides"]
+for s in (b, cc):
+    print("%s: raw %.2f (%s), in memory %.2f (%s), on screen / in memory %.2f (%s): %s"
+          % (s["side"], s["ratio"], s["raw_verdict"], s["in_memory"]["ratio"],
+             s["in_memory"]["verdict"], s["on_screen_per_in_memory"]["ratio"],
+             s["on_screen_per_in_memory"]["verdict"], s["verdict"]))
+# B: the same build on a slower machine is called neither slower nor faster, whatever the
+# raw times say; where the control shows the machine's change, a warning names it.
+ok = b["verdict"] not in ("slower", "faster")
+if b["in_memory"]["verdict"] in ("slower", "faster"):
+    ok &= any("the machine itself ran" in w for w in c["warnings"])
+else:
+    print("NOTE: the control's own runs spread too far to show the machine's change")
+ok &= cc["verdict"] == "slower" and cc["on_screen_per_in_memory"]["verdict"] == "slower"
+md = open(sys.argv[2], encoding="utf-8").read()
+ok &= "On screen / in memory, to A" in md
+sys.exit(0 if ok else 1)
+CHECK
 }

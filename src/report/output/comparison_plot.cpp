@@ -71,6 +71,9 @@ void DrawRuns(Svg& svg, const ComparedSides& compared)
     }
 }
 
+constexpr char kRelativeColour[] = "#1f5fa8";
+constexpr char kRelativeFill[] = "fill=\"#1f5fa8\"";
+
 void DrawRatios(Svg& svg, const ComparedSides& compared)
 {
     const double left = kSplit + 30;
@@ -82,6 +85,10 @@ void DrawRatios(Svg& svg, const ComparedSides& compared)
         const double top = std::isfinite(c.high) ? c.high : c.ratio * 2;
         low = std::min({low, c.low * 0.95, c.ratio * 0.95});
         high = std::max({high, top * 1.05, c.ratio * 1.05});
+        if (c.controlled && std::isfinite(c.relative.high)) {
+            low = std::min(low, c.relative.low * 0.95);
+            high = std::max(high, c.relative.high * 1.05);
+        }
     }
     const Axis r = NiceAxis(low, high, left, right);
     svg.Box(r.At(0.95), kTop, r.At(1.05), kBottom, kBandColour, 0.25);
@@ -99,6 +106,15 @@ void DrawRatios(Svg& svg, const ComparedSides& compared)
         svg.Dot(r.At(c.ratio), ry, "#c0392b", 5);
         svg.Text(r.At(c.ratio), ry - 16, side.letter + "/" + base + " " + Number(c.ratio, 3),
                  "middle");
+        if (c.controlled && std::isfinite(c.relative.high)) {
+            // Below it, in blue: the same against the grid drawn in memory, the machine out.
+            const double qy = ry + 22;
+            svg.Line(r.At(c.relative.low), qy, r.At(c.relative.high), qy, kRelativeColour, 2);
+            svg.Dot(r.At(c.relative.value), qy, kRelativeColour, 4);
+            svg.Text(r.At(c.relative.value), qy + 16,
+                     "on screen / in memory " + Number(c.relative.value, 3), "middle", 11,
+                     kRelativeFill);
+        }
     }
     XAxis(svg, r, kBottom,
           compared.sides.size() == 2 ? "ratio of medians B/A, 95 % interval"

@@ -96,8 +96,9 @@ struct Progress {
     std::size_t shown = 0;  // the length of the line standing on a console
     double printedS = -1e9; // when the last plain line was printed
 };
-// `elapsedS` into run `run` (1-based), `sample` samples in.
-std::string ProgressText(const Progress& progress, int run, long sample, double elapsedS);
+// `elapsedS` into run `run` (1-based), `sample` samples in, the last pass `passMs` long.
+std::string ProgressText(const Progress& progress, int run, long sample, double elapsedS,
+                         double passMs = 0);
 // `nowS` paces the plain lines; a `milestone` (a run's first or last sample) always shows.
 void ShowProgress(Progress& progress, const std::string& text, double nowS, bool milestone);
 // Clears a line standing on a console, so that other output starts on a line of its own.

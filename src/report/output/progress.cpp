@@ -9,6 +9,7 @@ namespace
 
 // Plain lines, for a log, come no more often than this.
 constexpr double kPlainLineSeconds = 10;
+constexpr double kTimerS = 0.5;
 
 std::string Duration(double seconds)
 {
@@ -26,7 +27,7 @@ std::string Duration(double seconds)
 
 } // namespace
 
-std::string ProgressText(const Progress& p, int run, long sample, double elapsedS)
+std::string ProgressText(const Progress& p, int run, long sample, double elapsedS, double passMs)
 {
     const double runsAfter = static_cast<double>(p.runs - run);
     std::string text = "run " + std::to_string(run) + " of " + std::to_string(p.runs) +
@@ -34,8 +35,12 @@ std::string ProgressText(const Progress& p, int run, long sample, double elapsed
     if (p.samples > 0) {
         text += " of " + std::to_string(p.samples);
         if (sample > 0) {
-            // Passes on a slow driver take as long as they take: the pace so far is the guess.
-            const double perSample = elapsedS / static_cast<double>(sample);
+            // A sample takes a tick of the timer at least, or a pass where passes run back to
+            // back (and then one pass in nine goes unseen). The pace so far counts where it
+            // is slower: the first sample came after a start that says nothing of the pace.
+            const double passS = passMs / 1000;
+            const double expected = passS > kTimerS ? passS * 9 / 8 : kTimerS;
+            const double perSample = std::max(elapsedS / static_cast<double>(sample), expected);
             const double left = static_cast<double>(p.samples - sample) * perSample +
                                 runsAfter * (static_cast<double>(p.samples) * perSample + p.pauseS);
             text += ", about " + Duration(left) + " left";

@@ -196,37 +196,51 @@ void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::v
     const std::string relative =
         "on screen / in memory " + RatioText(c.relative, baseName, sideName);
     c.machineChanged = c.memory.verdict == "slower" || c.memory.verdict == "faster";
-    if (!c.machineChanged) {
-        return;
-    }
     const double m = c.memory.value;
     const std::string machine =
         "the machine itself ran " + Printed("%.2fx as ", m > 1 ? m : 1 / m) +
         (m > 1 ? "slow" : "fast") + " during " + sideName + " as during " + baseName +
         " (the same grid drawn in memory: " + RatioText(c.memory, baseName, sideName) + ")";
-    c.warnings.push_back(machine + ": a change of the machine's speed between the sides, not "
-                                   "the driver, moves raw times as much");
-    const bool rawDiffers = c.verdict == "slower" || c.verdict == "faster";
+    if (c.machineChanged) {
+        c.warnings.push_back(machine + ": a change of the machine's speed between the sides, "
+                                       "not the driver, moves raw times as much");
+    }
     // Taking the machine out by the control is not exact (the path to the screen may lean on
-    // parts of the machine that drawing in memory does not), so a difference must then lie
-    // beyond a wider band than the one that makes "same".
+    // parts of the machine that drawing in memory does not), so where the machine's speed
+    // changed a difference must lie beyond a wider band than the one that makes "same".
     const bool beyondBand =
         c.relative.low > 1 + kMachineBand || c.relative.high < 1 / (1 + kMachineBand);
-    if (rawDiffers && c.relative.verdict == c.verdict && beyondBand) {
+    const bool rawDiffers = c.verdict == "slower" || c.verdict == "faster";
+    const bool agree =
+        c.relative.verdict == c.verdict && (!c.machineChanged || !rawDiffers || beyondBand);
+    if (agree && c.machineChanged && rawDiffers) {
         const double q = c.relative.value;
         c.sentence = sideName + Printed(" is %.2fx ", q > 1 ? q : 1 / q) + c.verdict + " than " +
                      baseName + " relative to the machine (" + relative + "); in raw times " +
                      RatioText({c.ratio, c.low, c.high, ""}, baseName, sideName) + ", with " +
                      machine;
+    }
+    if (agree) {
         return;
     }
+    // The raw times and the time relative to the machine say different things: the verdict
+    // waits for runs that tell them apart.
+    const std::string raw = "raw times give " +
+                            RatioText({c.ratio, c.low, c.high, ""}, baseName, sideName) + " (" +
+                            c.rawVerdict + ")";
     c.verdict = "inconclusive";
-    c.sentence = "inconclusive: " + machine + "; raw times give " +
-                 RatioText({c.ratio, c.low, c.high, ""}, baseName, sideName) + " (" + c.rawVerdict +
-                 "), " + relative + " (" + c.relative.verdict + ")" +
-                 (rawDiffers && c.relative.verdict != c.verdict
-                      ? ": the machine's change explains the difference in raw times"
-                  : rawDiffers ? ": relative to the machine the difference is not shown to exceed +-10 %"
-                               : ": the two disagree") +
-                 "; record the sides again, alternating them";
+    if (c.machineChanged) {
+        c.sentence = "inconclusive: " + machine + "; " + raw + ", " + relative + " (" +
+                     c.relative.verdict + ")" +
+                     (c.relative.verdict != c.rawVerdict
+                          ? ": the machine's change explains the difference in raw times"
+                          : ": relative to the machine the difference is not shown to exceed "
+                            "+-10 %") +
+                     "; record the sides again, alternating them";
+    } else {
+        c.sentence = "inconclusive: " + raw + ", but the control (the same grid drawn in " +
+                     "memory: " + RatioText(c.memory, baseName, sideName) +
+                     ") cannot rule out that the machine's speed explains it: " + relative +
+                     " (" + c.relative.verdict + "); record more runs a side";
+    }
 }

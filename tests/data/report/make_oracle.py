@@ -190,9 +190,9 @@ MACHINE_BAND = 0.10
 
 
 def judge(a, b):
-    """The verdict with the machine taken out: where the controls differ beyond their runs'
-    spread, a verdict stands only where raw times and on screen / in memory agree, and the
-    latter lies wholly beyond the band."""
+    """The verdict with the machine taken out: it stands only where raw times and on screen /
+    in memory give the same one; where the controls differ beyond their runs' spread, a
+    difference must also lie wholly beyond the band."""
     raw = compare([[v for c in r for v in c["passes"]] for r in a],
                   [[v for c in r for v in c["passes"]] for r in b])
     memory = contrast([memory_figure(r) for r in a], [memory_figure(r) for r in b])
@@ -200,8 +200,8 @@ def judge(a, b):
     changed = memory["verdict"] in ("slower", "faster")
     verdict = raw["verdict"]
     beyond = relative["low"] > 1 + MACHINE_BAND or relative["high"] < 1 / (1 + MACHINE_BAND)
-    if changed and not (verdict in ("slower", "faster") and relative["verdict"] == verdict
-                        and beyond):
+    differs = verdict in ("slower", "faster")
+    if relative["verdict"] != verdict or (changed and differs and not beyond):
         verdict = "inconclusive"
     return {"raw": raw, "memory": memory, "relative": relative, "machine_changed": changed,
             "verdict": verdict}
@@ -214,6 +214,7 @@ machine_cases = {
                                      controlled_runs(3, 3, 1 / 1.5, 1.5)),
     "driver_and_machine_slower": (controlled_runs(3, 3, 1.0, 1.0), controlled_runs(3, 3, 1.5, 2.0)),
     "one_run_a_side": (controlled_runs(1, 6, 1.0, 1.0), controlled_runs(1, 6, 1.0, 1.02)),
+    "same_build_agrees": (controlled_runs(3, 4, 1.0, 1.0), controlled_runs(3, 4, 1.0, 1.0)),
 }
 oracle["machine"] = [{"name": name, "a": a, "b": b, "expected": judge(a, b)}
                      for name, (a, b) in machine_cases.items()]
