@@ -32,6 +32,12 @@ inline HBRUSH SystemColourFill(int colourIndex)
     return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(colourIndex + 1));
 }
 
+// Draws the grid over `area` on `surface`, whose adjustable pen is selected: per colour the
+// horizontal lines top to bottom, then the vertical ones left to right, at a pitch of 4.
+// Returns the milliseconds between the counter readings around them, and nothing else. The
+// pass times its lines with it, and zolvik-report times the same lines in memory with it.
+double TimeGridLines(HDC surface, const RECT& area);
+
 void DrawTimingReadout(HDC surface);
 void ResetStatistics(HWND window);
 void RunLinePass(HWND window);

@@ -304,6 +304,9 @@ report-spaced-runs)
 report-machine)
     report_machine
     ;;
+docs-commands)
+    docs_commands
+    ;;
 report-compare)
     ensure_record e2e/report.csv 10
     ensure_record e2e/closed.csv 6

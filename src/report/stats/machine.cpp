@@ -8,31 +8,16 @@
 namespace
 {
 
-double LogSpread(const std::vector<double>& logs, double& freedom)
-{
-    freedom = 0;
-    if (logs.size() < 2) {
-        return 0;
-    }
-    double mean = 0;
-    for (double l : logs) {
-        mean += l;
-    }
-    mean /= static_cast<double>(logs.size());
-    double squares = 0;
-    for (double l : logs) {
-        squares += (l - mean) * (l - mean);
-    }
-    freedom = static_cast<double>(logs.size() - 1);
-    return std::sqrt(squares / freedom / static_cast<double>(logs.size()));
-}
-
 // A figure whose value is `centre` and whose standard error comes from the blocks' logs.
 RunFigure FromBlocks(double centre, const std::vector<double>& blockLogs)
 {
     RunFigure figure;
     figure.logValue = centre;
-    figure.standardError = LogSpread(blockLogs, figure.freedom);
+    if (blockLogs.size() >= 2) {
+        figure.freedom = static_cast<double>(blockLogs.size() - 1);
+        figure.standardError =
+            std::sqrt(SampleVariance(blockLogs) / static_cast<double>(blockLogs.size()));
+    }
     return figure;
 }
 
@@ -240,7 +225,7 @@ void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::v
     } else {
         c.sentence = "inconclusive: " + raw + ", but the control (the same grid drawn in " +
                      "memory: " + RatioText(c.memory, baseName, sideName) +
-                     ") cannot rule out that the machine's speed explains it: " + relative +
-                     " (" + c.relative.verdict + "); record more runs a side";
+                     ") cannot rule out that the machine's speed explains it: " + relative + " (" +
+                     c.relative.verdict + "); record more runs a side";
     }
 }

@@ -21,20 +21,6 @@ double Percentile(const std::vector<double>& sorted, double fraction)
     return sorted[below] + (sorted[above] - sorted[below]) * (rank - static_cast<double>(below));
 }
 
-double SampleVariance(const std::vector<double>& values)
-{
-    double mean = 0;
-    for (double v : values) {
-        mean += v;
-    }
-    mean /= static_cast<double>(values.size());
-    double squares = 0;
-    for (double v : values) {
-        squares += (v - mean) * (v - mean);
-    }
-    return squares / static_cast<double>(values.size() - 1);
-}
-
 // The median with its standard error from `blocks` equal runs of consecutive passes.
 MedianEstimate EstimateWithBlocks(const std::vector<double>& durations, std::size_t blocks)
 {
@@ -96,6 +82,20 @@ void WarnOfDrift(const std::vector<double>& durations, std::size_t blocks, RunRe
 }
 
 } // namespace
+
+double SampleVariance(const std::vector<double>& values)
+{
+    double mean = 0;
+    for (double v : values) {
+        mean += v;
+    }
+    mean /= static_cast<double>(values.size());
+    double squares = 0;
+    for (double v : values) {
+        squares += (v - mean) * (v - mean);
+    }
+    return squares / static_cast<double>(values.size() - 1);
+}
 
 double Median(std::vector<double> values)
 {

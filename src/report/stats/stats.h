@@ -19,6 +19,8 @@ struct Summary {
 // Percentiles interpolate linearly between the two nearest ranks.
 Summary Summarize(const std::vector<double>& durations);
 double Median(std::vector<double> values);
+// With n - 1 in the denominator; for two or more values.
+double SampleVariance(const std::vector<double>& values);
 
 // Passes are correlated (slow spells last seconds), so a run's median is judged by blocks of
 // consecutive passes: the spread of the block medians (in logarithms) gives the standard

@@ -1,6 +1,6 @@
 #include "windows/control_pass.h"
 
-#include "control/control.h"
+#include "bench/bench.h"
 
 namespace
 {
