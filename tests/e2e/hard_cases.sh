@@ -356,7 +356,9 @@ docs_commands() {
     for doc in README.md docs/manual.md; do
         folder="$state/docs-$(basename "$doc" .md)"
         rm -rf "$folder" && mkdir -p "$folder"
+        local ran=0
         while IFS= read -r line; do
+            ran=$((ran + 1))
             read -ra words <<<"$line"
             (cd "$folder" && "$ZOLVIK_WINE" "$build/zolvik-report.exe" "${words[@]:1}" \
                 </dev/null >"$folder/out.txt" 2>&1)
@@ -368,13 +370,14 @@ docs_commands() {
             fi
         done < <(/usr/bin/python3 - "$root/$doc" <<'EXTRACT'
 import re, sys
-fenced, shown = False, []
+inside, runnable, shown = False, False, []
 for line in open(sys.argv[1], encoding="utf-8"):
     stripped = line.strip()
     if stripped.startswith("```"):
-        fenced = not fenced and stripped[3:] in ("sh", "bat", "")
+        inside = not inside
+        runnable = inside and stripped[3:] in ("sh", "bat", "")
         continue
-    if fenced and stripped.startswith("zolvik-report"):
+    if runnable and stripped.startswith("zolvik-report"):
         command = stripped.split(" #")[0].strip()
         command = re.sub(r"--samples \d+", "--samples 6", command)
         command = re.sub(r"--runs \d+", "--runs 2", command)
@@ -387,6 +390,7 @@ if not shown:
 print("\n".join(shown))
 EXTRACT
         )
+        [ "$ran" -gt 0 ] || { echo "$doc: no zolvik-report commands found"; status=1; }
         ls "$folder" | grep -v out.txt | tr '\n' ' '
         echo
     done
