@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Records the README's three-side example on Wine and writes its Markdown report and picture
-# into docs/example: A and B are the same build at the designed drawing area, C draws twice
-# its pixels (1273 x 849), as a driver twice as slow would. Runs go round A, B, C, so that a
+# into docs/example: A and B are the same build, C the same with Zolvik's drawing path alone
+# made slower, as a slower driver's would be (Zolvik stopped for 1 ms in every 2, by
+# tests/e2e/throttle.py; the control in memory is not). Runs go round A, B, C, so that a
 # drift of the machine falls on every side alike.
 #   scripts/example-report.sh [RUNS] [SAMPLES]
 set -euo pipefail
@@ -20,13 +21,22 @@ zolvik_start_program "$root/build/wine/example-display" 1600x1200 "$build"
 sleep 5
 probe() { (cd "$build" && "$ZOLVIK_WINE" zolvik_probe.exe "$@" </dev/null >/dev/null); }
 report() { (cd "$out" && "$ZOLVIK_WINE" "$build/zolvik-report.exe" "$@" </dev/null | tr -d '\r'); }
+throttle=""
+trap '[ -n "$throttle" ] && kill "$throttle" 2>/dev/null; zolvik_end_session' EXIT
 for run in $(seq "$runs"); do
     for side in a b c; do
-        if [ "$side" = c ]; then probe area 1273 849; else probe designed; fi
+        if [ "$side" = c ]; then
+            /usr/bin/python3 "$root/tests/e2e/throttle.py" 1 2 "$zolvik_pid" &
+            throttle=$!
+        fi
         sleep 2
         report --samples "$samples" --json "driver-$side.json" --append | grep -E '^  median  '
+        if [ -n "$throttle" ]; then
+            kill "$throttle"
+            wait "$throttle" || true
+            throttle=""
+        fi
     done
     [ "$run" = "$runs" ] || sleep 10
 done
-probe designed
 report --compare driver-a.json driver-b.json driver-c.json --markdown report.md --plot report.svg

@@ -132,12 +132,14 @@ TEST(ReportOracle, ComparisonsWithTheMachineTakenOutMatchScipy)
         ASSERT_EQ(PairBlocks(a[0]).size(), c["a"][0].size()) << name;
         const Comparison got = CompareRuns(a, b);
         const auto& wanted = c["expected"];
-        ExpectInterval({got.ratio, got.low, got.high, got.rawVerdict}, wanted["raw"], name + " raw");
+        ExpectInterval({got.ratio, got.low, got.high, got.rawVerdict}, wanted["raw"],
+                       name + " raw");
         ASSERT_TRUE(got.controlled) << name;
         ExpectInterval(got.memory, wanted["memory"], name + " in memory");
         ExpectInterval(got.relative, wanted["relative"], name + " on screen / in memory");
         EXPECT_EQ(got.machineChanged, wanted["machine_changed"].get<bool>()) << name;
-        EXPECT_EQ(got.verdict, wanted["verdict"].get<std::string>()) << name << ": " << got.sentence;
+        EXPECT_EQ(got.verdict, wanted["verdict"].get<std::string>())
+            << name << ": " << got.sentence;
         if (got.machineChanged) {
             EXPECT_NE(got.sentence.find("the machine itself ran"), std::string::npos) << name;
         }

@@ -85,16 +85,14 @@ void VerdictTable(std::ostringstream& md, const ComparedSides& compared)
 {
     const std::string base = compared.sides.front().letter;
     md << "| Side | Name | Runs | Samples | Median ms (95 % interval) | Ratio to " << base
-       << " (95 % interval) | In memory ms | On screen / in memory, to " << base
-       << " | Verdict |\n"
+       << " (95 % interval) | In memory ms | On screen / in memory, to " << base << " | Verdict |\n"
        << "| --- | --- | ---: | ---: | --- | --- | --- | --- | --- |\n";
     for (std::size_t i = 0; i < compared.sides.size(); ++i) {
         const ComparedSide& side = compared.sides[i];
         md << "| " << side.letter << " | " << Cell(side.name) << " | " << side.estimate.runs
            << " | " << side.estimate.samples << " | " << MedianCell(side.estimate) << " | "
-           << (i == 0 ? "base" : RatioCell(side.comparison)) << " | "
-           << MemoryCell(side.estimate) << " | "
-           << (i == 0 ? "base" : RelativeCell(side.comparison)) << " | "
+           << (i == 0 ? "base" : RatioCell(side.comparison)) << " | " << MemoryCell(side.estimate)
+           << " | " << (i == 0 ? "base" : RelativeCell(side.comparison)) << " | "
            << (i == 0 ? "" : "**" + side.comparison.verdict + "**") << " |\n";
     }
     md << "\n";

@@ -185,7 +185,8 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     };
     port.record = [&sink, &progress, runIndex](const Sample& sample) {
         const long count = static_cast<long>(sample.index);
-        ShowProgress(progress, ProgressText(progress, runIndex, count, sample.seconds, sample.durationMs),
+        ShowProgress(progress,
+                     ProgressText(progress, runIndex, count, sample.seconds, sample.durationMs),
                      NowMs() / 1000, count == 1 || count == progress.samples);
         return !sink.file || WriteSampleRow(sink, sample);
     };
