@@ -16,6 +16,9 @@ constexpr double kBlindPollMs = 250;      // how often to look while the readout
 constexpr double kNeverDecodedMs = 15000; // a readout never read at all: not Zolvik's
 constexpr double kQuietMs = 5000;         // nothing new this long: say so, and ask the program
 constexpr int kControlsPerSpell = 4;
+// More than one control pass a spell only while the spell costs no more than this share of
+// one of the program's passes, so that the companion's CPU stays under the program's own.
+constexpr double kSpellShareOfPass = 0.5;
 // The control takes at most this share of a run's time, so that where drawing in memory is
 // slow (a huge drawing area) it neither starves the program's passes nor drags the run out.
 constexpr double kControlShare = 0.2;
@@ -104,7 +107,9 @@ void ControlSpell(Session& s)
     const double fitUntil = ControlsFitUntil(s.t, s.port.now());
     for (int i = 0; i < kControlsPerSpell; ++i) {
         const double started = s.port.now();
-        if ((i > 0 && started + s.lastControlMs > fitUntil) ||
+        const bool more = started + s.lastControlMs <= fitUntil &&
+                          (i + 1) * s.lastControlMs <= kSpellShareOfPass * s.t.lastDuration;
+        if ((i > 0 && !more) ||
             s.controlsMs + s.lastControlMs > kControlShare * (started - s.start)) {
             return;
         }
