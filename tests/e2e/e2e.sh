@@ -170,7 +170,7 @@ report-runs)
     # against B must then give no slower or faster verdict, and A against P "slower" with an
     # interval that meets the one the probe measures pass by pass, side by side, from the
     # program's own readout.
-    samples=${ZOLVIK_RUN_SAMPLES:-16}
+    samples=${ZOLVIK_RUN_SAMPLES:-12}
     rounds=${ZOLVIK_RUN_ROUNDS:-8}
     verdict() { /usr/bin/python3 -c 'import json, sys; print(json.load(sys.stdin)["verdict"])'; }
     rm -f "$state"/aa-a.csv "$state"/aa-b.csv "$state"/planted.csv

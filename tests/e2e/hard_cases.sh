@@ -117,7 +117,8 @@ report_slow() {
     read -r cost_a cost_b <<<"$(pass_cost)" || exit 1
     echo "a pass here takes $cost_a ms a million pixels plus $cost_b ms a million pixels squared${ZOLVIK_E2E_COST_SCALE:+ (scaled by ZOLVIK_E2E_COST_SCALE=$ZOLVIK_E2E_COST_SCALE)}"
     status=0
-    for planted in "400 12" "700 12" "1400 8"; do
+    # Twelve samples each, so that one pass dropped stays under a tenth.
+    for planted in "400 12" "700 12" "1400 12"; do
         read -r target samples <<<"$planted"
         area=$(area_for "$target" "$cost_a" "$cost_b")
         share=""
@@ -147,21 +148,22 @@ report_slow() {
 }
 
 report_starved() {
-    # Every thread of the program held to 1 ms of CPU a second (cgroup v1), at the designed
-    # area: passes take seconds and every message, the resets included, is handled as slowly.
-    if ! cpu_group_usable; then
-        echo "SKIP: needs root and a writable cgroup v1 cpu controller at $cpu"
-        exit 77
-    fi
-    sleep 2 # the window settles after being put back to its designed size
-    cpu_group_hold "$(cat "$state/zolvik.pid")" 1000000 1000 || exit 1
+    # The program let run for 2 ms in every second (tests/e2e/throttle.py stops it for the
+    # rest), at the designed area: passes take seconds and every message, the resets
+    # included, is handled as slowly.
+    # A few passes at full speed first: after a case that drew huge areas the program has
+    # work left (the window's surface) that would take minutes starved.
+    report --samples 3 >/dev/null || exit 1
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/throttle.py" 998 1000 "$(cat "$state/zolvik.pid")" &
+    throttle=$!
     rm -f "$state/starved.csv" "$state/starved-trace.csv"
-    output=$(timeout 150 bash -c "$(declare -f report); build='$build' ZOLVIK_WINE='$ZOLVIK_WINE' report --samples 3 --csv e2e/starved.csv --trace e2e/starved-trace.csv --patience 60")
+    output=$(timeout 150 bash -c "$(declare -f report); build='$build' ZOLVIK_WINE='$ZOLVIK_WINE' report --samples 2 --csv e2e/starved.csv --trace e2e/starved-trace.csv --patience 60")
     code=$?
-    cpu_group_release
+    kill "$throttle"
+    wait "$throttle"
     echo "exit code $code:"
     grep -v '^sample ' <<<"$output"
-    [ "$code" = 0 ] && [ "$(grep -c '^1,' "$state/starved.csv")" = 3 ] || { cat "$state/starved-trace.csv"; exit 1; }
+    [ "$code" = 0 ] && [ "$(grep -c '^1,' "$state/starved.csv")" = 2 ] || { cat "$state/starved-trace.csv"; exit 1; }
 }
 
 report_desktop() {
@@ -290,14 +292,14 @@ print("Markdown report:", html.count("<table>"), "tables,", html.count("<tr>"), 
 sys.exit(0 if html.count("<table>") == 2 else 1)' "$state/spaced.md"
 }
 
-# Three runs of 16 passes into record $1 while a slower machine is planted by
+# Three runs of 12 passes into record $1 while a slower machine is planted by
 # tests/e2e/throttle.py: every process in $2 ("zolvik", "report") stopped for $3 ms in every
 # 4 ms. "zolvik report" is a machine that much slower for both programs; "zolvik" alone is a
 # slower drawing path, which the control in memory does not share.
 record_throttled() {
     local file=$1 who=$2 off=$3 zolvik report_pid throttle pids
     zolvik=$(cat "$state/zolvik.pid")
-    (cd "$build" && exec "$ZOLVIK_WINE" zolvik-report.exe --samples 16 --runs 3 --pause 0 \
+    (cd "$build" && exec "$ZOLVIK_WINE" zolvik-report.exe --samples 12 --runs 3 --pause 0 \
         --json "$file" </dev/null >/dev/null 2>&1) &
     report_pid=$!
     pids=$zolvik
@@ -317,7 +319,7 @@ report_machine() {
     # verdict that the control explains, and a warning that names the machine where the
     # control shows it; C must be found slower, by raw times and relative to memory.
     rm -f "$state"/machine-*.json "$state/machine.md"
-    report --samples 16 --runs 3 --pause 0 --json e2e/machine-a.json >/dev/null || exit 1
+    report --samples 12 --runs 3 --pause 0 --json e2e/machine-a.json >/dev/null || exit 1
     record_throttled e2e/machine-b.json "zolvik report" 2 || exit 1
     record_throttled e2e/machine-c.json zolvik 3 || exit 1
     output=$(report --compare e2e/machine-a.json e2e/machine-b.json e2e/machine-c.json \
