@@ -66,6 +66,19 @@ put_back() {
     zolvik_alive && probe desktop standard >/dev/null 2>&1
 }
 
+# What a case that was killed half-way (a CTest timeout runs no trap) may have left: a
+# throttle that keeps stopping Zolvik, a CPU group that holds it.
+clear_leftovers() {
+    local group task
+    pkill -f 'tests/e2e/throttle.py' 2>/dev/null
+    [ -s "$state/zolvik.pid" ] && kill -CONT "$(cat "$state/zolvik.pid")" 2>/dev/null
+    for group in /sys/fs/cgroup/cpu/zolvik-e2e-*; do
+        [ -d "$group" ] || continue
+        while read -r task; do echo "$task" >/sys/fs/cgroup/cpu/tasks 2>/dev/null; done <"$group/tasks"
+        rmdir "$group" 2>/dev/null
+    done
+}
+
 # Every step but the first works in the session that setup started.
 if [ "$command" != setup ]; then
     [ -f "$state/session.env" ] || { echo "no e2e session: run setup first" >&2; exit 1; }
@@ -77,6 +90,7 @@ report-no-window | report-undecodable)
     zolvik_alive && { probe close >/dev/null; wait_exit_code >/dev/null; }
     ;;
 *)
+    clear_leftovers
     zolvik_alive || start_zolvik
     probe desktop standard >/dev/null || { echo "Zolvik could not be put back as it starts"; exit 1; }
     trap put_back EXIT

@@ -8,20 +8,26 @@ Run NumberedRun(int number, std::vector<Sample> samples)
     return run;
 }
 
-std::vector<double> Durations(const Run& run)
+namespace
+{
+
+std::vector<double> DurationsOf(const std::vector<Sample>& samples)
 {
     std::vector<double> durations;
-    for (const Sample& sample : run.samples) {
+    for (const Sample& sample : samples) {
         durations.push_back(sample.durationMs);
     }
     return durations;
 }
 
+} // namespace
+
+std::vector<double> Durations(const Run& run)
+{
+    return DurationsOf(run.samples);
+}
+
 std::vector<double> ControlDurations(const Run& run)
 {
-    std::vector<double> durations;
-    for (const Sample& control : run.controls) {
-        durations.push_back(control.durationMs);
-    }
-    return durations;
+    return DurationsOf(run.controls);
 }

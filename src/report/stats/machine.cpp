@@ -196,28 +196,28 @@ void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::v
     const bool beyondBand =
         c.relative.low > 1 + kMachineBand || c.relative.high < 1 / (1 + kMachineBand);
     const bool rawDiffers = c.verdict == "slower" || c.verdict == "faster";
+    const Interval rawRatio = IntervalOf(c);
     const bool agree =
         c.relative.verdict == c.verdict && (!c.machineChanged || !rawDiffers || beyondBand);
     if (agree && c.machineChanged && rawDiffers) {
         const double q = c.relative.value;
         c.sentence = sideName + Printed(" is %.2fx ", q > 1 ? q : 1 / q) + c.verdict + " than " +
                      baseName + " relative to the machine (" + relative + "); in raw times " +
-                     RatioText({c.ratio, c.low, c.high, ""}, baseName, sideName) + ", with " +
-                     machine;
+                     RatioText(rawRatio, baseName, sideName) + ", with " + machine;
     }
     if (agree) {
         return;
     }
     // The raw times and the time relative to the machine say different things: the verdict
     // waits for runs that tell them apart.
-    const std::string raw = "raw times give " +
-                            RatioText({c.ratio, c.low, c.high, ""}, baseName, sideName) + " (" +
-                            c.rawVerdict + ")";
+    const std::string raw =
+        "raw times give " + RatioText(rawRatio, baseName, sideName) + " (" + c.rawVerdict + ")";
     c.verdict = "inconclusive";
     if (c.machineChanged) {
         c.sentence = "inconclusive: " + machine + "; " + raw + ", " + relative + " (" +
                      c.relative.verdict + ")" +
-                     (c.relative.verdict != c.rawVerdict
+                     (!rawDiffers ? ": raw times and the time relative to the machine disagree"
+                      : c.relative.verdict != c.rawVerdict
                           ? ": the machine's change explains the difference in raw times"
                           : ": relative to the machine the difference is not shown to exceed "
                             "+-10 %") +
