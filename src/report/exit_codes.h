@@ -10,4 +10,5 @@ enum ReportExit {
     kExitBadCsv = 5,
     kExitCannotWrite = 6,
     kExitFileExists = 7,
+    kExitInterrupted = 8, // Ctrl+C, after what was changed has been put back
 };

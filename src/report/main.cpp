@@ -5,11 +5,13 @@
 #include "cli/options.h"
 #include "exit_codes.h"
 #include "output/output.h"
+#include "output/sweep_output.h"
 #include "results/files.h"
 #include "results/results.h"
 #include "windows/check.h"
 #include "windows/environment.h"
 #include "windows/sampler.h"
+#include "windows/sweep_window.h"
 
 #include <windows.h>
 
@@ -198,6 +200,58 @@ int Record(const Options& options)
     return code;
 }
 
+// --sweep: the areas visited in turn, then the table, the record and the picture. Nothing is
+// written for a sweep that did not finish: a fit over some of the areas says less than it seems.
+int Sweep(const Options& options)
+{
+    int code = kExitOk;
+    std::string error;
+    HWND window = FindProgram(code, error);
+    HWND button = window ? GetDlgItem(window, 1) : nullptr;
+    if (window && !button) {
+        return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");
+    }
+    if (!window) {
+        return Fail(code, error);
+    }
+    for (const std::wstring* path : {&options.json, &options.plot, &options.trace}) {
+        if (!path->empty() && FileExists(*path)) {
+            return Fail(kExitFileExists, Utf8(*path) + " exists: zolvik-report never overwrites a "
+                                                       "file");
+        }
+    }
+    std::FILE* trace = OpenTrace(options.trace, code, error);
+    if (code != kExitOk) {
+        return Fail(code, error);
+    }
+    Progress progress;
+    progress.console = OnConsole();
+    SweepRecord record;
+    record.provenance = {ProgramJson(window), EnvironmentJson()};
+    record.started = UtcNow();
+    code = SweepWindow(window, button, options, trace, progress, record);
+    if (trace) {
+        std::fclose(trace);
+    }
+    if (code != kExitOk) {
+        std::fprintf(stderr, "zolvik-report: the sweep did not finish: nothing was recorded\n");
+        return code;
+    }
+    PrintSweep(stdout, record);
+    if (!options.json.empty() && (code = WriteSweepRecord(options.json, record, error)) != kExitOk) {
+        return Fail(code, error);
+    }
+    if (!options.plot.empty()) {
+        const std::string machine = DescribeMachine(record.provenance);
+        const std::string title = "Zolvik line drawing time by drawing area, sweep started " +
+                                  record.started + (machine.empty() ? "" : ": " + machine);
+        if ((code = WriteSweepPlot(options.plot, record, title, error)) != kExitOk) {
+            return Fail(code, error);
+        }
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -220,6 +274,9 @@ int wmain(int argc, wchar_t** argv)
         int code = kExitOk;
         HWND window = FindProgram(code, error);
         return window ? CheckSetup(window) : Fail(code, error);
+    }
+    if (options.sweep) {
+        return Sweep(options);
     }
     if (!options.compare.empty()) {
         CompareOutputs outputs;

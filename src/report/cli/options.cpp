@@ -12,6 +12,8 @@ constexpr long kMostSamples = 1000000;
 constexpr double kMostSeconds = 7 * 24 * 3600;
 constexpr long kMostRuns = 1000;
 constexpr std::size_t kMostSides = 26; // named A to Z
+constexpr long kSweepRounds = 3;
+constexpr long kSweepPassesPerVisit = 8;
 
 bool ParseNumber(const std::wstring& text, double& value)
 {
@@ -86,6 +88,24 @@ bool ParseCompare(const std::vector<std::wstring>& arguments, std::size_t& i, Op
     return true;
 }
 
+// A sweep visits every area `runs` times, `samples` passes a visit, into a record of its own.
+bool CheckSweep(Options& options, bool pauseGiven, bool runsGiven, std::string& error)
+{
+    if (!options.compare.empty() || options.check || !options.csv.empty() || options.append ||
+        options.seconds > 0 || pauseGiven || !options.markdown.empty()) {
+        error = "--sweep takes only --samples (passes a visit), --runs (rounds of visits), "
+                "--json, --plot, --trace and --patience";
+        return false;
+    }
+    if (runsGiven && options.runs < 2) {
+        error = "--sweep visits every area at least twice: --runs 2 or more";
+        return false;
+    }
+    options.runs = runsGiven ? options.runs : kSweepRounds;
+    options.samples = options.samples > 0 ? options.samples : kSweepPassesPerVisit;
+    return true;
+}
+
 // Sampling and comparing are separate uses; mixing their options is a mistake worth naming.
 bool CheckCombination(const Options& options, bool pauseGiven, std::string& error)
 {
@@ -121,6 +141,7 @@ const char kUsage[] =
     "                     [--patience S]\n"
     "       zolvik-report --compare BASE B [C ...] [--json FILE|-] [--plot FILE.svg]\n"
     "                     [--markdown FILE|-]\n"
+    "       zolvik-report --sweep [--samples N] [--runs N] [--json FILE] [--plot FILE.svg]\n"
     "       zolvik-report --check | --help | --version\n"
     "\n"
     "Records single-pass durations from the running Zolvik window: it follows the mean the\n"
@@ -144,15 +165,22 @@ const char kUsage[] =
     "Each run also times the same grid drawn in memory (the control, kept in records): a\n"
     "verdict between records stands only where raw times and on screen / in memory agree,\n"
     "so a machine whose speed changed between the sides is not taken for the driver.\n"
+    "--sweep ticks \"Allow window resizing\", sizes the window to a set of drawing areas\n"
+    "(small and large, wide and tall, vertical lines only), takes --samples passes (default\n"
+    "8) at each, in --runs rounds (default 3) that spread drift over the areas, and fits\n"
+    "fixed + per line call + per pixel on screen and in memory; the window is put back as\n"
+    "it was, also on Ctrl+C. --compare of two sweep records compares their costs.\n"
     "\n"
     "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
     "window closed or did not answer for --patience seconds, 4 the readout cannot be\n"
     "decoded or seen (--check: a run would not work), 5 a missing or malformed CSV, 6 a\n"
-    "file cannot be written, 7 the file exists (use --append or another name).\n";
+    "file cannot be written, 7 the file exists (use --append or another name), 8 stopped\n"
+    "by Ctrl+C.\n";
 
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
 {
     bool pauseGiven = false;
+    bool runsGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& arg = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
@@ -160,6 +188,8 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             options.help = true;
         } else if (arg == L"--version") {
             options.version = true;
+        } else if (arg == L"--sweep") {
+            options.sweep = true;
         } else if (arg == L"--check") {
             options.check = true;
         } else if (arg == L"--append") {
@@ -187,6 +217,7 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
         } else if (arg == L"--markdown" && hasValue) {
             options.markdown = arguments[++i];
         } else if (arg == L"--runs" && hasValue) {
+            runsGiven = true;
             if (!ParseRuns(arguments[++i], options.runs, error)) {
                 return false;
             }
@@ -211,6 +242,9 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
     }
     if (options.help || options.version) {
         return true;
+    }
+    if (options.sweep) {
+        return CheckSweep(options, pauseGiven, runsGiven, error);
     }
     if (options.check && (!options.compare.empty() || options.samples || options.seconds > 0 ||
                           !options.csv.empty() || !options.json.empty() || options.runs > 1 ||

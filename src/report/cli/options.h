@@ -17,6 +17,8 @@ struct Options {
     double pause = 60;     // seconds between those runs
     std::vector<std::wstring> compare; // BASE, then the sides compared with it
     std::wstring markdown;
+    // --sweep: passes at a set of drawing areas, `samples` a visit and `runs` rounds of visits.
+    bool sweep = false;
     bool check = false;
     bool help = false;
     bool version = false;

@@ -1,6 +1,7 @@
 // Comparisons of results files: every side read once and compared with the first, then shown
 // as text and written as JSON, a picture and a Markdown report as asked.
 #include "output/output.h"
+#include "output/sweep_output.h"
 #include "exit_codes.h"
 #include "results/files.h"
 
@@ -169,6 +170,17 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
 int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
                  std::FILE* out, std::FILE* errors)
 {
+    std::size_t sweeps = 0;
+    for (const std::wstring& path : paths) {
+        sweeps += IsSweepFile(path) ? 1 : 0;
+    }
+    if (sweeps == paths.size()) {
+        return CompareSweepFiles(paths, outputs, out, errors);
+    }
+    if (sweeps > 0) {
+        std::fprintf(errors, "zolvik-report: a sweep compares only with another sweep\n");
+        return kExitBadCsv;
+    }
     std::vector<ResultsFile> files(paths.size());
     std::string error;
     for (std::size_t i = 0; i < paths.size(); ++i) {

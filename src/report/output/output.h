@@ -89,6 +89,7 @@ int WriteComparisonPlot(const std::wstring& path, const ComparedSides& compared,
 struct Progress {
     std::FILE* out = stdout;
     bool console = false;
+    const char* unit = "run"; // or "visit", for a sweep's
     int runs = 1;
     long samples = 0;   // a run's samples; 0: runs last `seconds`
     double seconds = 0; // a run's length in seconds, with `samples` 0

@@ -30,7 +30,7 @@ std::string Duration(double seconds)
 std::string ProgressText(const Progress& p, int run, long sample, double elapsedS, double passMs)
 {
     const double runsAfter = static_cast<double>(p.runs - run);
-    std::string text = "run " + std::to_string(run) + " of " + std::to_string(p.runs) +
+    std::string text = p.unit + (" " + std::to_string(run)) + " of " + std::to_string(p.runs) +
                        ", sample " + std::to_string(sample);
     if (p.samples > 0) {
         text += " of " + std::to_string(p.samples);

@@ -1,0 +1,40 @@
+// What a sweep shows a person: its table of costs, the comparison of two sweeps as text and
+// Markdown, and its picture.
+#pragma once
+
+#include "output/output.h"
+#include "results/sweep_record.h"
+#include "stats/sweep_fit.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// "0.95 us (0.90-1.00)": a component with its interval, to three significant digits.
+std::string ComponentCell(const Component& c);
+// The sweep's visits, then fixed, per line call and per million pixels on screen, in memory
+// and their ratio, and how well the model fits each.
+void PrintSweep(std::FILE* out, const SweepRecord& record);
+
+// Two sweeps, component by component: B's over A's on screen and in memory.
+struct SweepComparison {
+    std::string baseName;
+    std::string otherName;
+    std::vector<ComponentRatio> screen;
+    std::vector<ComponentRatio> memory;
+    std::vector<std::string> warnings; // a model that does not fit, a machine that changed
+};
+SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseName,
+                              const SweepRecord& other, const std::string& otherName);
+// "per line call: B 12.1 us against A 0.90 us, 13.4x (11.8-15.2), higher"
+std::string RatioSentence(const ComponentRatio& r);
+void PrintSweepComparison(std::FILE* out, const SweepComparison& comparison);
+std::string SweepComparisonMarkdown(const SweepComparison& comparison, const std::string& command);
+// --compare of sweep records; returns an exit code.
+int CompareSweepFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
+                      std::FILE* out, std::FILE* errors);
+
+// Every pass and control pass against the pixels drawn, one colour per shape of area, with the
+// model's value at each area on screen and in memory. Returns an exit code.
+int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const std::string& title,
+                   std::string& error);

@@ -1,0 +1,195 @@
+#include "results/sweep_record.h"
+
+#include "exit_codes.h"
+#include "results/files.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+
+using nlohmann::json;
+
+namespace
+{
+
+const char kSweepFormat[] = "zolvik-report sweep";
+
+json ComponentsJson(const ModelFit& fit)
+{
+    json components = json::object();
+    for (const Component& c : fit.components) {
+        components[c.name] = {{"unit", c.unit},
+                              {"value", c.value},
+                              {"standard_error", c.standardError},
+                              {"low", c.low},
+                              {"high", c.high}};
+    }
+    return components;
+}
+
+json ModelJson(const ModelFit& fit)
+{
+    return {{"stands", fit.stands},
+            {"says", fit.says},
+            {"visits", fit.visits},
+            {"areas", fit.areas},
+            {"freedom", fit.freedom},
+            {"largest_residual", fit.largestResidual},
+            {"spread", fit.spread},
+            {"lack_of_fit_p", fit.lackOfFitP < 0 ? json(nullptr) : json(fit.lackOfFitP)},
+            {"components", fit.freedom > 0 ? ComponentsJson(fit) : json(nullptr)}};
+}
+
+json FitJson(const std::vector<SweepVisit>& visits)
+{
+    const SweepFit fit = FitSweep(visits);
+    json out = {{"on_screen", ModelJson(fit.screen)}, {"in_memory", ModelJson(fit.memory)}};
+    if (fit.apart) {
+        out["on_screen_lines_apart"] = ModelJson(fit.screenApart);
+        out["in_memory_lines_apart"] = ModelJson(fit.memoryApart);
+    }
+    return out;
+}
+
+json VisitJson(const SweepVisit& visit, std::size_t number)
+{
+    const GridWork work = WorkOf(visit.clientWidth, visit.clientHeight);
+    return {{"visit", number},
+            {"client_area", {{"width", visit.clientWidth}, {"height", visit.clientHeight}}},
+            {"drawing_area", AreaName(visit.clientWidth, visit.clientHeight)},
+            {"horizontal_lines", work.horizontalLines},
+            {"vertical_lines", work.verticalLines},
+            {"pixels", work.pixels},
+            {"seconds", visit.seconds},
+            {"passes_ms", visit.passes},
+            {"controls_ms", visit.controls},
+            {"dropped", visit.dropped}};
+}
+
+bool Fail(std::string& error, const std::string& where, const std::string& what)
+{
+    error = where + ": " + what;
+    return false;
+}
+
+bool Durations(const json& value, std::vector<double>& out)
+{
+    if (!value.is_array()) {
+        return false;
+    }
+    for (const json& d : value) {
+        if (!d.is_number() || !std::isfinite(d.get<double>()) || d.get<double>() < 0) {
+            return false;
+        }
+        out.push_back(d.get<double>());
+    }
+    return true;
+}
+
+bool Size(const json& value, const char* name, int& out)
+{
+    if (!value.contains(name) || !value[name].is_number_integer()) {
+        return false;
+    }
+    const long long size = value[name].get<long long>();
+    out = static_cast<int>(size);
+    return size >= 0 && size <= 100000;
+}
+
+bool ReadVisit(const json& value, SweepVisit& visit, const std::string& where, std::string& error)
+{
+    if (!value.is_object() || !value.contains("client_area") ||
+        !value["client_area"].is_object() ||
+        !Size(value["client_area"], "width", visit.clientWidth) ||
+        !Size(value["client_area"], "height", visit.clientHeight)) {
+        return Fail(error, where, "a visit needs its client_area's whole width and height");
+    }
+    if (!value.contains("passes_ms") || !Durations(value["passes_ms"], visit.passes) ||
+        (value.contains("controls_ms") && !Durations(value["controls_ms"], visit.controls))) {
+        return Fail(error, where, "passes_ms and controls_ms are arrays of durations (0 or more)");
+    }
+    if (value.contains("seconds") && value["seconds"].is_number()) {
+        visit.seconds = value["seconds"].get<double>();
+    }
+    if (value.contains("dropped") && value["dropped"].is_number_unsigned()) {
+        visit.dropped = value["dropped"].get<std::size_t>();
+    }
+    return true;
+}
+
+bool ParseSweep(const json& document, SweepRecord& record, const std::string& name,
+                std::string& error)
+{
+    if (!document.is_object() || document.value("format", json()) != kSweepFormat) {
+        return Fail(error, name,
+                    std::string("not a zolvik-report sweep (\"format\": \"") + kSweepFormat +
+                        "\")");
+    }
+    if (!document.contains("visits") || !document["visits"].is_array()) {
+        return Fail(error, name, "a sweep needs an array of visits");
+    }
+    record = SweepRecord();
+    record.provenance.program = document.value("program", json(nullptr)).dump();
+    record.provenance.environment = document.value("environment", json(nullptr)).dump();
+    if (document.contains("started") && document["started"].is_string()) {
+        record.started = document["started"].get<std::string>();
+    }
+    const json& visits = document["visits"];
+    for (std::size_t i = 0; i < visits.size(); ++i) {
+        SweepVisit visit;
+        if (!ReadVisit(visits[i], visit, name + ": visits[" + std::to_string(i) + "]", error)) {
+            return false;
+        }
+        record.visits.push_back(visit);
+    }
+    if (document.contains("warnings") && document["warnings"].is_array()) {
+        for (const json& w : document["warnings"]) {
+            if (w.is_string()) {
+                record.warnings.push_back(w.get<std::string>());
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, std::string& error)
+{
+    json visits = json::array();
+    for (std::size_t i = 0; i < record.visits.size(); ++i) {
+        visits.push_back(VisitJson(record.visits[i], i + 1));
+    }
+    const json document = {{"format", kSweepFormat},
+                           {"program", json::parse(record.provenance.program, nullptr, false)},
+                           {"environment",
+                            json::parse(record.provenance.environment, nullptr, false)},
+                           {"started", record.started},
+                           {"visits", visits},
+                           {"fit", FitJson(record.visits)},
+                           {"warnings", record.warnings}};
+    return WriteNewFile(path, document.dump(1) + "\n", error);
+}
+
+bool ReadSweepRecord(const std::wstring& path, SweepRecord& record, std::string& error)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
+        return Fail(error, Utf8(path), "cannot open");
+    }
+    const json document = json::parse(text, nullptr, false);
+    if (document.is_discarded()) {
+        return Fail(error, Utf8(path), "not well-formed JSON");
+    }
+    return ParseSweep(document, record, Utf8(path), error);
+}
+
+bool IsSweepFile(const std::wstring& path)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
+        return false;
+    }
+    const json document = json::parse(text, nullptr, false);
+    return document.is_object() && document.value("format", json()) == kSweepFormat;
+}

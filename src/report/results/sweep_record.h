@@ -1,0 +1,22 @@
+// A sweep's record (JSON): where it ran, every visit's area, lines, pixels and passes, and the
+// fit. Read back for pictures and for comparing two sweeps.
+#pragma once
+
+#include "results/results.h"
+#include "stats/sweep_fit.h"
+
+#include <string>
+#include <vector>
+
+struct SweepRecord {
+    Provenance provenance;
+    std::string started; // UTC, ISO 8601
+    std::vector<SweepVisit> visits;
+    std::vector<std::string> warnings;
+};
+
+// A new file only; written whole or not at all. Returns an exit code.
+int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, std::string& error);
+bool ReadSweepRecord(const std::wstring& path, SweepRecord& record, std::string& error);
+// The file holds a sweep (its "format" says so), not runs.
+bool IsSweepFile(const std::wstring& path);
