@@ -47,3 +47,23 @@ class ReportFiles : public ::testing::Test
     }
     std::vector<std::wstring> created;
 };
+
+// Renders Markdown with Debian's python3-markdown and its tables extension, as a bug
+// tracker's renderer would.
+inline std::string RenderedMarkdown(const std::wstring& path)
+{
+    const std::string command = "/usr/bin/python3 -c \"import markdown, sys; "
+                                "print(markdown.markdown(open(sys.argv[1], encoding='utf-8')."
+                                "read(), extensions=['tables', 'fenced_code']))\" '" +
+                                Utf8(path) + "' 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string html;
+    char buffer[4096];
+    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        html.append(buffer, n);
+    }
+    if (pipe) {
+        pclose(pipe);
+    }
+    return html;
+}

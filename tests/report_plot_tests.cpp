@@ -2,6 +2,7 @@
 // they must be well-formed, not blank, and say what they show.
 #include "exit_codes.h"
 #include "output/output.h"
+#include "output/sweep_output.h"
 #include "results/files.h"
 #include "report_files.h"
 
@@ -121,3 +122,23 @@ TEST_F(ReportPlot, ThreeSidesShowEachRatioToTheFirst)
 }
 
 } // namespace
+
+TEST_F(ReportPlot, ASweepIsDrawnAgainstPixelsWithItsShapesAndModels)
+{
+    const std::string data = std::string(ZOLVIK_TEST_DATA) + "/report/sweep/sweep-jumps.json";
+    SweepRecord record;
+    std::string error;
+    ASSERT_TRUE(ReadSweepRecord(std::wstring(data.begin(), data.end()), record, error)) << error;
+    const std::wstring path = Path(L"sweep.svg");
+    ASSERT_EQ(WriteSweepPlot(path, record, "a sweep", error), kExitOk) << error;
+    EXPECT_EQ(WriteSweepPlot(path, record, "again", error), kExitFileExists);
+    const std::string svg = Content(path);
+    EXPECT_NE(svg.find("pixels drawn by one pass (logarithmic)"), std::string::npos);
+    EXPECT_NE(svg.find("vertical lines only"), std::string::npos);
+    // The model on screen does not fit these passes: the picture says so and draws none of it.
+    EXPECT_NE(svg.find("the model on screen: does not fit"), std::string::npos);
+    const std::string fitted = "stroke=\"black\" stroke-width=\"2\"";
+    EXPECT_EQ(svg.find(fitted, svg.find(fitted) + 1), std::string::npos) << "only the legend's";
+    EXPECT_NE(svg.find("the model in memory<"), std::string::npos);
+    EXPECT_GT(RenderedSpread(path), 0.01);
+}

@@ -74,7 +74,8 @@ std::vector<SweepVisit> Simulated(const std::vector<ClientSize>& areas,
         const GridWork work = WorkOf(area.width, area.height);
         const double cost = 0.3 + 2.0 * (work.horizontalLines + work.verticalLines) / 1000 +
                             4.0 * work.pixels / 1e6;
-        const double machine = 1 + drift * static_cast<double>(i) / static_cast<double>(order.size());
+        const double machine =
+            1 + drift * static_cast<double>(i) / static_cast<double>(order.size());
         SweepVisit visit;
         visit.clientWidth = area.width;
         visit.clientHeight = area.height;
@@ -324,15 +325,27 @@ TEST_F(ReportSweep, ComparingASweepWithRunsIsRefused)
     const std::string runs = std::string(ZOLVIK_TEST_DATA) + "/report/same-build-1.json";
     std::FILE* out = std::tmpfile();
     CompareOutputs outputs;
-    EXPECT_EQ(CompareFiles({std::wstring(a.begin(), a.end()),
-                            std::wstring(runs.begin(), runs.end())},
-                           outputs, out, out),
-              kExitBadCsv);
+    EXPECT_EQ(
+        CompareFiles({std::wstring(a.begin(), a.end()), std::wstring(runs.begin(), runs.end())},
+                     outputs, out, out),
+        kExitBadCsv);
     const std::wstring md = Path(L"sweeps.md");
     outputs.markdown = md;
     EXPECT_EQ(CompareFiles({std::wstring(a.begin(), a.end()), std::wstring(a.begin(), a.end())},
                            outputs, out, out),
               kExitOk);
     std::fclose(out);
-    EXPECT_NE(Content(md).find("| per million pixels |"), std::string::npos);
+    // The table comes out as a table: a header and a row a component, every row whole.
+    const std::string html = RenderedMarkdown(md);
+    EXPECT_NE(html.find("<table>"), std::string::npos) << html;
+    for (const char* cost :
+         {"<td>fixed</td>", "<td>per line call</td>", "<td>per million pixels</td>"}) {
+        EXPECT_NE(html.find(cost), std::string::npos) << cost << "\n" << html;
+    }
+    std::size_t cells = 0;
+    for (std::size_t at = html.find("<td>"); at != std::string::npos;
+         at = html.find("<td>", at + 1)) {
+        ++cells;
+    }
+    EXPECT_EQ(cells, 3u * 6u);
 }

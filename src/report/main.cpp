@@ -238,7 +238,8 @@ int Sweep(const Options& options)
         return code;
     }
     PrintSweep(stdout, record);
-    if (!options.json.empty() && (code = WriteSweepRecord(options.json, record, error)) != kExitOk) {
+    if (!options.json.empty() &&
+        (code = WriteSweepRecord(options.json, record, error)) != kExitOk) {
         return Fail(code, error);
     }
     if (!options.plot.empty()) {

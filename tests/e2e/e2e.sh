@@ -11,6 +11,7 @@ command=$2
 state="$build/e2e"
 source "$(dirname "$0")/../../scripts/wine.sh"
 source "$(dirname "$0")/hard_cases.sh"
+source "$(dirname "$0")/sweep_cases.sh"
 
 probe() {
     (cd "$build" && "$ZOLVIK_WINE" zolvik_probe.exe "$@" </dev/null)
@@ -302,6 +303,9 @@ report-slow)
     ;;
 report-starved)
     report_starved
+    ;;
+report-sweep)
+    report_sweep
     ;;
 report-desktop)
     report_desktop

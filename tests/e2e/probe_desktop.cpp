@@ -61,6 +61,8 @@ void DesktopEvent(HWND main, const std::wstring& action, int x, int y)
                "moved");
     } else if (action == L"cover") {
         Cover(main, x > 0 ? x : 3);
+    } else if (action == L"state") {
+        // Only says how the window stands, for comparing before and after.
     } else if (action == L"standard") {
         // As Zolvik starts: shown, its fixed size with resizing locked, at (10, 10).
         if (IsIconic(main)) {
@@ -77,7 +79,12 @@ void DesktopEvent(HWND main, const std::wstring& action, int x, int y)
     }
     RECT rect;
     GetWindowRect(main, &rect);
-    std::printf("window at (%ld, %ld)-(%ld, %ld)\n", rect.left, rect.top, rect.right, rect.bottom);
+    RECT client;
+    GetClientRect(main, &client);
+    const bool allowed = SendMessageW(GetDlgItem(main, 10), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    std::printf("window at (%ld, %ld)-(%ld, %ld), client %ld x %ld, resizing %s%s\n", rect.left,
+                rect.top, rect.right, rect.bottom, client.right, client.bottom,
+                allowed ? "allowed" : "locked", IsIconic(main) ? ", minimized" : "");
 }
 
 } // namespace probe

@@ -23,10 +23,10 @@ const Shape& ShapeOf(int clientWidth, int clientHeight)
 {
     const double width = clientWidth - 8;
     const double height = clientHeight - 88;
-    return height <= 0           ? kShapes[2]
-           : width > 2 * height  ? kShapes[0]
+    return height <= 0          ? kShapes[2]
+           : width > 2 * height ? kShapes[0]
            : height > 2 * width ? kShapes[1]
-                                 : kShapes[3];
+                                : kShapes[3];
 }
 
 // Powers of ten around `low`..`high`, as an axis of their logarithms.
@@ -35,12 +35,12 @@ Axis LogAxis(double low, double high, double from, double to)
     return {std::floor(std::log10(low)), std::ceil(std::log10(high)), from, to};
 }
 
+// 1, 10, 100, 1k ... 100M
 std::string PowerLabel(int power)
 {
-    if (power >= 0 && power <= 6) {
-        return Number(std::pow(10, power), 0);
-    }
-    return "1e" + std::to_string(power);
+    static const char* const kLabels[] = {"1",    "10", "100", "1k",  "10k",
+                                          "100k", "1M", "10M", "100M"};
+    return power >= 0 && power <= 8 ? kLabels[power] : "1e" + std::to_string(power);
 }
 
 void LogTicks(Svg& svg, const Axis& x, const Axis& y, double left, double right, double bottom,
@@ -52,8 +52,8 @@ void LogTicks(Svg& svg, const Axis& x, const Axis& y, double left, double right,
     }
     for (int p = static_cast<int>(y.low); p <= static_cast<int>(y.high); ++p) {
         svg.Line(left, y.At(p), right, y.At(p), "#dddddd");
-        svg.Text(left - 6, y.At(p) + 4, p >= -3 ? Number(std::pow(10, p), p < 0 ? -p : 0)
-                                                : "1e" + std::to_string(p),
+        svg.Text(left - 6, y.At(p) + 4,
+                 p >= -3 ? Number(std::pow(10, p), p < 0 ? -p : 0) : "1e" + std::to_string(p),
                  "end");
     }
     svg.Line(left, bottom, right, bottom, "black");
@@ -114,8 +114,8 @@ int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const st
             svg.Dot(at, y.At(std::log10(std::max(d, 1e-4))),
                     ShapeOf(v.clientWidth, v.clientHeight).colour);
         }
-        for (const auto& [model, colour] : {std::make_pair(&fit.screen, "black"),
-                                            std::make_pair(&fit.memory, "#666666")}) {
+        for (const auto& [model, colour] :
+             {std::make_pair(&fit.screen, "black"), std::make_pair(&fit.memory, "#666666")}) {
             const double value = model->stands ? Predicted(*model, work) : 0;
             if (value > 0) {
                 svg.Line(at - 9, y.At(std::log10(value)), at + 9, y.At(std::log10(value)), colour,

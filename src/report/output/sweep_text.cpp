@@ -62,15 +62,14 @@ void PrintModel(std::FILE* out, const char* title, const ModelFit& screen, const
     if (!screen.stands && !memory.stands) {
         return;
     }
-    std::fprintf(out, "  %-26s %-28s %-28s %s\n", "", "on screen", "in memory",
+    std::fprintf(out, "  %-31s %-28s %-28s %s\n", "", "on screen", "in memory",
                  "on screen / in memory");
     for (const Component& c : screen.stands ? screen.components : memory.components) {
         const Component* s = screen.stands ? Find(screen, c.name) : nullptr;
         const Component* m = memory.stands ? Find(memory, c.name) : nullptr;
-        const std::string both = s && m && c.name != "fixed"
-                                     ? OverMemory(*s, screen.freedom, *m, memory.freedom)
-                                     : "";
-        std::fprintf(out, "  %-26s %-28s %-28s %s\n", (c.name + " (" + c.unit + ")").c_str(),
+        const std::string both =
+            s && m && c.name != "fixed" ? OverMemory(*s, screen.freedom, *m, memory.freedom) : "";
+        std::fprintf(out, "  %-31s %-28s %-28s %s\n", (c.name + " (" + c.unit + ")").c_str(),
                      s ? ComponentCell(*s).c_str() : "-", m ? ComponentCell(*m).c_str() : "-",
                      both.c_str());
     }
@@ -101,17 +100,17 @@ void AddComparisons(const ModelFit& base, const ModelFit& other,
 
 std::string RatioCell(const ComponentRatio& r)
 {
-    return r.bounded ? RatioText(r.ratio) + " (" + Significant(r.low) + "-" +
-                           Significant(r.high) + ")"
-                     : RatioText(r.ratio) + " (unbounded: A's figure is not clearly above zero)";
+    return r.bounded
+               ? RatioText(r.ratio) + " (" + Significant(r.low) + "-" + Significant(r.high) + ")"
+               : "no ratio: A's figure is not clearly away from zero";
 }
 
 } // namespace
 
 std::string ComponentCell(const Component& c)
 {
-    return Significant(c.value) + " " + c.unit + " (" + Significant(c.low) + "-" +
-           Significant(c.high) + ")";
+    return Significant(c.value) + " " + c.unit + " (" + Significant(c.low) +
+           (c.low < 0 ? " to " : "-") + Significant(c.high) + ")";
 }
 
 void PrintSweep(std::FILE* out, const SweepRecord& record)
@@ -150,10 +149,9 @@ SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseNa
     const ModelFit& bScreen = apart ? b.screenApart : b.screen;
     const ModelFit& aMemory = apart ? a.memoryApart : a.memory;
     const ModelFit& bMemory = apart ? b.memoryApart : b.memory;
-    for (const auto& [fit, name] : {std::make_pair(&aScreen, "A on screen"),
-                                    std::make_pair(&bScreen, "B on screen"),
-                                    std::make_pair(&aMemory, "A in memory"),
-                                    std::make_pair(&bMemory, "B in memory")}) {
+    for (const auto& [fit, name] :
+         {std::make_pair(&aScreen, "A on screen"), std::make_pair(&bScreen, "B on screen"),
+          std::make_pair(&aMemory, "A in memory"), std::make_pair(&bMemory, "B in memory")}) {
         if (!fit->stands) {
             c.warnings.push_back(std::string(name) + ": " + fit->says);
         }
@@ -230,8 +228,8 @@ std::string SweepComparisonMarkdown(const SweepComparison& c, const std::string&
         }
         md << "| " << r.name << " | " << Significant(r.base) << " " << r.unit << " | "
            << Significant(r.other) << " " << r.unit << " | " << RatioCell(r) << " | "
-           << (r.verdict == "cannot tell" ? "cannot tell" : r.verdict + " in B") << " | "
-           << memory << " |\n";
+           << (r.verdict == "cannot tell" ? "cannot tell" : r.verdict + " in B") << " | " << memory
+           << " |\n";
     }
     if (c.screen.empty()) {
         md << "| (none) | | | | cannot compare: the model does not stand on both sides | |\n";

@@ -98,8 +98,7 @@ bool Size(const json& value, const char* name, int& out)
 
 bool ReadVisit(const json& value, SweepVisit& visit, const std::string& where, std::string& error)
 {
-    if (!value.is_object() || !value.contains("client_area") ||
-        !value["client_area"].is_object() ||
+    if (!value.is_object() || !value.contains("client_area") || !value["client_area"].is_object() ||
         !Size(value["client_area"], "width", visit.clientWidth) ||
         !Size(value["client_area"], "height", visit.clientHeight)) {
         return Fail(error, where, "a visit needs its client_area's whole width and height");
@@ -160,14 +159,14 @@ int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, std::s
     for (std::size_t i = 0; i < record.visits.size(); ++i) {
         visits.push_back(VisitJson(record.visits[i], i + 1));
     }
-    const json document = {{"format", kSweepFormat},
-                           {"program", json::parse(record.provenance.program, nullptr, false)},
-                           {"environment",
-                            json::parse(record.provenance.environment, nullptr, false)},
-                           {"started", record.started},
-                           {"visits", visits},
-                           {"fit", FitJson(record.visits)},
-                           {"warnings", record.warnings}};
+    const json document = {
+        {"format", kSweepFormat},
+        {"program", json::parse(record.provenance.program, nullptr, false)},
+        {"environment", json::parse(record.provenance.environment, nullptr, false)},
+        {"started", record.started},
+        {"visits", visits},
+        {"fit", FitJson(record.visits)},
+        {"warnings", record.warnings}};
     return WriteNewFile(path, document.dump(1) + "\n", error);
 }
 

@@ -184,9 +184,8 @@ void JudgeResiduals(const std::vector<Row>& rows, const std::vector<double>& bet
     }
     if (pureFreedom > 0 && lackFreedom > 0 && pureError > 0) {
         const double f = ((rss - pureError) / lackFreedom) / (pureError / pureFreedom);
-        fit.lackOfFitP = boost::math::cdf(
-            boost::math::complement(boost::math::fisher_f(lackFreedom, pureFreedom),
-                                    std::max(f, 0.0)));
+        fit.lackOfFitP = boost::math::cdf(boost::math::complement(
+            boost::math::fisher_f(lackFreedom, pureFreedom), std::max(f, 0.0)));
     }
 }
 
@@ -205,8 +204,8 @@ void SayHowItFits(ModelFit& fit)
     for (const Component& c : fit.components) {
         if (c.name != "fixed" && c.high < 0) {
             fit.stands = false;
-            fit.says = "the model does not fit: " + c.name +
-                       " comes out below zero, so no split is given";
+            fit.says =
+                "the model does not fit: " + c.name + " comes out below zero, so no split is given";
             return;
         }
     }
@@ -338,9 +337,9 @@ ComponentRatio CompareComponent(const Component& base, double baseFreedom, const
         r.low = (-qb - std::sqrt(discriminant)) / (2 * qa);
         r.high = (-qb + std::sqrt(discriminant)) / (2 * qa);
     }
-    r.verdict = !r.bounded    ? "cannot tell"
-                : r.low > 1   ? "higher"
-                : r.high < 1  ? "lower"
-                              : "cannot tell";
+    r.verdict = !r.bounded   ? "cannot tell"
+                : r.low > 1  ? "higher"
+                : r.high < 1 ? "lower"
+                             : "cannot tell";
     return r;
 }

@@ -45,8 +45,8 @@ struct Component {
 // median is one observation, weighted by its area's size, so that every area counts by its
 // relative error: passes within a visit are correlated, visits far apart in time much less.
 struct ModelFit {
-    bool stands = false;  // the components can be printed
-    std::string says;     // why they cannot, or how well the model fits
+    bool stands = false; // the components can be printed
+    std::string says;    // why they cannot, or how well the model fits
     std::vector<Component> components;
     std::size_t visits = 0;
     std::size_t areas = 0;

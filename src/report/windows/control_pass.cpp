@@ -5,10 +5,13 @@
 namespace
 {
 
-// The program's drawing rectangle starts at (4, 84) of its client area; the bitmap holds the
-// same coordinates, so that every move and line is the program's own, clipping included.
+// The program's drawing rectangle is its client area less a margin of 4 and its panel of 84;
+// the bitmap is the client area, so that every move and line is the program's own, clipping
+// included: where the client area is too low for the panel, the vertical lines run backwards
+// into it, clipped at its bottom.
 constexpr int kAreaLeft = 4;
 constexpr int kAreaTop = 84;
+constexpr int kAreaMargin = 4;
 
 bool MakeCanvas(ControlCanvas& canvas, int width, int height)
 {
@@ -36,17 +39,17 @@ bool MakeCanvas(ControlCanvas& canvas, int width, int height)
 
 } // namespace
 
-double DrawControlPass(ControlCanvas& canvas, int width, int height)
+double DrawControlPass(ControlCanvas& canvas, int clientWidth, int clientHeight)
 {
-    const int bitmapWidth = kAreaLeft + (width > 0 ? width : 0);
-    const int bitmapHeight = kAreaTop + (height > 0 ? height : 0);
+    const int bitmapWidth = clientWidth > 0 ? clientWidth : 1;
+    const int bitmapHeight = clientHeight > 0 ? clientHeight : 1;
     if (canvas.surface && (canvas.width != bitmapWidth || canvas.height != bitmapHeight)) {
         FreeControlCanvas(canvas);
     }
     if (!canvas.surface && !MakeCanvas(canvas, bitmapWidth, bitmapHeight)) {
         return 0;
     }
-    const RECT area = {kAreaLeft, kAreaTop, bitmapWidth, bitmapHeight};
+    const RECT area = {kAreaLeft, kAreaTop, clientWidth - kAreaMargin, clientHeight - kAreaMargin};
     SelectObject(canvas.surface, GetStockObject(DC_PEN));
     FillRect(canvas.surface, &area,
              reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));

@@ -12,8 +12,9 @@ struct ControlCanvas {
     int height = 0;
 };
 
-// One control pass over a drawing area of `width` x `height`, cleared first as the program
-// clears its own, outside the timing; the canvas is made, or remade for another size, as
-// needed. Returns its lines' milliseconds, or 0 when no canvas could be made.
-double DrawControlPass(ControlCanvas& canvas, int width, int height);
+// One control pass as the program draws at a client area of `clientWidth` x `clientHeight`,
+// its drawing area cleared first as the program clears its own, outside the timing; the
+// canvas is made, or remade for another size, as needed. Returns its lines' milliseconds, or
+// 0 when no canvas could be made.
+double DrawControlPass(ControlCanvas& canvas, int clientWidth, int clientHeight);
 void FreeControlCanvas(ControlCanvas& canvas);

@@ -195,10 +195,9 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     }
     ControlCanvas canvas;
     port.control = [window, &canvas] {
-        int width = 0;
-        int height = 0;
-        DrawingArea(window, width, height);
-        return DrawControlPass(canvas, width, height);
+        RECT client = {0, 0, 0, 0};
+        GetClientRect(window, &client);
+        return DrawControlPass(canvas, client.right, client.bottom);
     };
     SessionLimits limits;
     limits.samples = options.samples;

@@ -13,12 +13,16 @@ namespace
 {
 
 constexpr int kResizeBox = 10; // "Allow window resizing"
+// After a resize the program repaints its panel and the platform shows it a little later: the
+// first look waits that long, rather than find the readout half drawn and pause.
+constexpr DWORD kSettleMs = 150;
 
 // How the window stood before the sweep. Kept process-wide: Ctrl+C arrives on a thread of
 // its own, which puts the window back and ends the process.
 struct WindowState {
     HWND window = nullptr;
-    WINDOWPLACEMENT placement = {};
+    RECT rect = {}; // where the window stood, restored if it was minimized or maximized
+    UINT showCmd = SW_SHOWNORMAL;
     bool resizingAllowed = false;
     bool saved = false;
 };
@@ -38,13 +42,22 @@ void SetResizing(HWND window, bool allowed)
     }
 }
 
-// The placement first, while resizing is still allowed, so that a window the person had sized
-// gets its size back; then the box, whose unticking snaps the window to its fixed size.
+// The place and size first, while resizing is still allowed, so that a window the person had
+// sized gets its size back; then the box, whose unticking snaps the window to its fixed size.
+// The rectangle is set rather than the placement: the placement's normal position is in the
+// work area's coordinates, and where that differs from the screen's it lands elsewhere.
 void PutBack()
 {
     EnterCriticalSection(&windowLock);
     if (savedState.saved && IsWindow(savedState.window)) {
-        SetWindowPlacement(savedState.window, &savedState.placement);
+        const RECT& r = savedState.rect;
+        SetWindowPos(savedState.window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (savedState.showCmd == SW_SHOWMINIMIZED) {
+            ShowWindow(savedState.window, SW_SHOWMINNOACTIVE);
+        } else if (savedState.showCmd == SW_SHOWMAXIMIZED) {
+            ShowWindow(savedState.window, SW_SHOWMAXIMIZED);
+        }
         SetResizing(savedState.window, savedState.resizingAllowed);
         savedState.saved = false;
     }
@@ -103,8 +116,7 @@ ClientSize SizeClientArea(HWND window, ClientSize size)
         SetResizing(window, true);
         const Frame frame = FrameOf(window);
         const int width = frame.outer.right - frame.outer.left - frame.client.right + size.width;
-        const int height =
-            frame.outer.bottom - frame.outer.top - frame.client.bottom + size.height;
+        const int height = frame.outer.bottom - frame.outer.top - frame.client.bottom + size.height;
         SetWindowPos(window, nullptr, 0, 0, width, height,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         RECT client = {0, 0, 0, 0};
@@ -112,6 +124,7 @@ ClientSize SizeClientArea(HWND window, ClientSize size)
         got = {static_cast<int>(client.right), static_cast<int>(client.bottom)};
     }
     LeaveCriticalSection(&windowLock);
+    Sleep(kSettleMs);
     return got;
 }
 
@@ -169,17 +182,20 @@ int SweepWindow(HWND window, HWND button, const Options& options, std::FILE* tra
     const DpiScope scope(window);
     InitializeCriticalSection(&windowLock);
     savedState.window = window;
-    savedState.placement.length = sizeof savedState.placement;
-    savedState.saved = GetWindowPlacement(window, &savedState.placement) != 0;
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    savedState.saved = GetWindowPlacement(window, &placement) != 0;
+    savedState.showCmd = placement.showCmd;
+    if (IsIconic(window) || IsZoomed(window)) {
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    }
+    savedState.saved = savedState.saved && GetWindowRect(window, &savedState.rect);
     savedState.resizingAllowed = ResizingAllowed(window);
     if (!savedState.saved) {
         std::fprintf(stderr, "zolvik-report: cannot read where the Zolvik window stands\n");
         return kExitNoWindow;
     }
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
-    if (IsIconic(window)) {
-        ShowWindow(window, SW_RESTORE);
-    }
     const std::vector<ClientSize> areas = ChooseSweepAreas(MakeRoom(window));
     const std::vector<int> order = SweepOrder(areas, static_cast<int>(options.runs));
     int code = areas.empty() ? kExitUndecodable : kExitOk;
