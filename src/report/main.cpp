@@ -47,6 +47,19 @@ HWND FindProgram(int& code, std::string& error)
     return window;
 }
 
+// The program's window and its "Reset statistics" button, which a run needs both of.
+HWND FindProgramAndButton(HWND& button, int& code, std::string& error)
+{
+    HWND window = FindProgram(code, error);
+    button = window ? GetDlgItem(window, 1) : nullptr;
+    if (window && !button) {
+        code = kExitNoWindow;
+        error = "the window has no \"Reset statistics\" button";
+        return nullptr;
+    }
+    return window;
+}
+
 // A record or a picture that cannot be written must be known before minutes of sampling.
 int CheckOutputs(const Options& options, std::string& error)
 {
@@ -168,11 +181,8 @@ int Record(const Options& options)
 {
     int code = kExitOk;
     std::string error;
-    HWND window = FindProgram(code, error);
-    HWND button = window ? GetDlgItem(window, 1) : nullptr;
-    if (window && !button) {
-        return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");
-    }
+    HWND button = nullptr;
+    HWND window = FindProgramAndButton(button, code, error);
     if (!window || (code = CheckOutputs(options, error)) != kExitOk) {
         return Fail(code, error);
     }
@@ -206,11 +216,8 @@ int Sweep(const Options& options)
 {
     int code = kExitOk;
     std::string error;
-    HWND window = FindProgram(code, error);
-    HWND button = window ? GetDlgItem(window, 1) : nullptr;
-    if (window && !button) {
-        return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");
-    }
+    HWND button = nullptr;
+    HWND window = FindProgramAndButton(button, code, error);
     if (!window) {
         return Fail(code, error);
     }

@@ -9,7 +9,7 @@ window_state() {
 # SIGINT reaches it as Ctrl+C) and waits until it has resized the window.
 start_sweep() {
     local before=$1 i
-    (cd "$build" && exec "$ZOLVIK_WINE" zolvik-report.exe --sweep --samples 3 --json e2e/cut.json \
+    (cd "$build" && exec "$ZOLVIK_WINE" zolvik-report.exe --sweep --samples 2 --json e2e/cut.json \
         </dev/null >"$state/cut.out" 2>&1) &
     sweep_pid=$!
     for i in $(seq 100); do
@@ -27,7 +27,7 @@ report_sweep() {
     local before output code
     before=$(window_state)
     rm -f "$build/e2e/sweep.json" "$build/e2e/sweep.svg" "$build/e2e/cut.json"
-    output=$(report --sweep --samples 3 --runs 2 --json e2e/sweep.json --plot e2e/sweep.svg)
+    output=$(report --sweep --samples 2 --runs 2 --json e2e/sweep.json --plot e2e/sweep.svg)
     code=$?
     grep -v -E '^(sample|visit) ' <<<"$output"
     echo "before: $before"

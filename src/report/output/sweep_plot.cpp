@@ -1,6 +1,7 @@
 // The picture of a sweep: pass time against pixels on logarithmic axes, one colour per shape
 // of area, and the model's value at each area on screen and in memory.
 #include "output/sweep_output.h"
+#include "program_layout.h"
 #include "output/svg.h"
 
 #include <algorithm>
@@ -21,8 +22,8 @@ const Shape kShapes[] = {{"wider than 2:1", "#e07b00"},
 
 const Shape& ShapeOf(int clientWidth, int clientHeight)
 {
-    const double width = clientWidth - 8;
-    const double height = clientHeight - 88;
+    const double width = clientWidth - kAreaExtraWidth;
+    const double height = clientHeight - kAreaExtraHeight;
     return height <= 0          ? kShapes[2]
            : width > 2 * height ? kShapes[0]
            : height > 2 * width ? kShapes[1]

@@ -1,4 +1,5 @@
 #include "sampling/sweep_plan.h"
+#include "program_layout.h"
 
 #include "stats/sweep_fit.h"
 
@@ -7,8 +8,6 @@
 namespace
 {
 
-constexpr int kFrameWidth = 8;   // the program's margins, left and right
-constexpr int kFrameHeight = 88; // its panel above and margin below
 constexpr int kSmallWidth = 400; // the readout and the reset button stay in view
 constexpr int kSmallHeight = 300;
 constexpr int kDesignedWidth = 900;
@@ -16,7 +15,7 @@ constexpr int kDesignedHeight = 600;
 
 ClientSize Client(int areaWidth, int areaHeight)
 {
-    return {areaWidth + kFrameWidth, areaHeight + kFrameHeight};
+    return {areaWidth + kAreaExtraWidth, areaHeight + kAreaExtraHeight};
 }
 
 bool SameSize(const ClientSize& a, const ClientSize& b)
@@ -37,8 +36,8 @@ std::vector<int> Rotated(std::vector<int> order, int by)
 
 std::vector<ClientSize> ChooseSweepAreas(ClientSize largest)
 {
-    const int wide = std::min(largest.width - kFrameWidth, kSweepMostWidth);
-    const int tall = std::min(largest.height - kFrameHeight, kSweepMostHeight);
+    const int wide = std::min(largest.width - kAreaExtraWidth, kSweepMostWidth);
+    const int tall = std::min(largest.height - kAreaExtraHeight, kSweepMostHeight);
     std::vector<ClientSize> areas;
     if (wide < kSmallWidth || tall < kSmallHeight) {
         return areas;
@@ -50,8 +49,8 @@ std::vector<ClientSize> ChooseSweepAreas(ClientSize largest)
         Client(kSmallWidth, tall),
         Client(wide, tall),
         Client((wide + kSmallWidth) / 2, (tall + kSmallHeight) / 2),
-        {kSmallWidth + kFrameWidth, kVerticalOnlyClientHeight},
-        {wide + kFrameWidth, kVerticalOnlyClientHeight},
+        {kSmallWidth + kAreaExtraWidth, kVerticalOnlyClientHeight},
+        {wide + kAreaExtraWidth, kVerticalOnlyClientHeight},
     };
     for (const ClientSize& candidate : candidates) {
         if (std::none_of(areas.begin(), areas.end(),

@@ -1,4 +1,5 @@
 #include "stats/sweep_fit.h"
+#include "program_layout.h"
 
 #include "stats/stats.h"
 
@@ -13,11 +14,6 @@
 namespace
 {
 
-constexpr int kLeft = 4;
-constexpr int kTop = 84;
-constexpr int kMargin = 4;
-constexpr int kPitch = 4;
-constexpr int kColours = 3;
 // Where the model misses the areas by more than its repeats explain (at this level) and by
 // more than this share of a pass, its split is not printed: the cost does not grow as lines
 // and pixels.
@@ -37,7 +33,7 @@ double PixelsOfLine(int from, int to, int extent)
 
 int LinesAcross(int from, int to)
 {
-    return to > from ? (to - from + kPitch - 1) / kPitch : 0;
+    return to > from ? (to - from + kGridPitch - 1) / kGridPitch : 0;
 }
 
 using Matrix = std::vector<std::vector<double>>;
@@ -221,22 +217,22 @@ void SayHowItFits(ModelFit& fit)
 
 GridWork WorkOf(int clientWidth, int clientHeight)
 {
-    const int right = clientWidth - kMargin;
-    const int bottom = clientHeight - kMargin;
+    const int right = clientWidth - kAreaMargin;
+    const int bottom = clientHeight - kAreaMargin;
     GridWork work;
-    const int across = LinesAcross(kTop, bottom);
-    const int down = LinesAcross(kLeft, right);
-    work.horizontalLines = kColours * across;
-    work.verticalLines = kColours * down;
-    work.pixels = kColours * (across * PixelsOfLine(kLeft, right, clientWidth) +
-                              down * PixelsOfLine(kTop, bottom, clientHeight));
+    const int across = LinesAcross(kAreaTop, bottom);
+    const int down = LinesAcross(kAreaLeft, right);
+    work.horizontalLines = kGridColours * across;
+    work.verticalLines = kGridColours * down;
+    work.pixels = kGridColours * (across * PixelsOfLine(kAreaLeft, right, clientWidth) +
+                                  down * PixelsOfLine(kAreaTop, bottom, clientHeight));
     return work;
 }
 
 std::string AreaName(int clientWidth, int clientHeight)
 {
-    const int width = clientWidth - kLeft - kMargin;
-    const int height = clientHeight - kTop - kMargin;
+    const int width = clientWidth - kAreaLeft - kAreaMargin;
+    const int height = clientHeight - kAreaTop - kAreaMargin;
     if (height <= 0) {
         return std::to_string(width) + " wide, vertical lines only";
     }

@@ -1,4 +1,5 @@
 #include "windows/control_pass.h"
+#include "program_layout.h"
 
 #include "bench/bench.h"
 
@@ -9,9 +10,6 @@ namespace
 // the bitmap is the client area, so that every move and line is the program's own, clipping
 // included: where the client area is too low for the panel, the vertical lines run backwards
 // into it, clipped at its bottom.
-constexpr int kAreaLeft = 4;
-constexpr int kAreaTop = 84;
-constexpr int kAreaMargin = 4;
 
 bool MakeCanvas(ControlCanvas& canvas, int width, int height)
 {

@@ -1,6 +1,7 @@
 // The sampling loop's view of a real window: the clock, looks at the readout, probes and
 // resets as messages the program answers between passes, and what is said and recorded.
 #include "windows/sampler.h"
+#include "program_layout.h"
 
 #include "exit_codes.h"
 #include "sampling/session.h"
@@ -59,8 +60,8 @@ void DrawingArea(HWND window, int& width, int& height)
 {
     RECT client = {0, 0, 0, 0};
     GetClientRect(window, &client);
-    width = client.right - 8 > 0 ? client.right - 8 : 0;
-    height = client.bottom - 88 > 0 ? client.bottom - 88 : 0;
+    width = client.right > kAreaExtraWidth ? client.right - kAreaExtraWidth : 0;
+    height = client.bottom > kAreaExtraHeight ? client.bottom - kAreaExtraHeight : 0;
 }
 
 struct Viewer {

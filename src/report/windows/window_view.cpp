@@ -1,4 +1,5 @@
 #include "windows/window_view.h"
+#include "program_layout.h"
 
 #include "windows/exports.h"
 
@@ -9,9 +10,6 @@ constexpr int kReadoutLeft = 200;
 constexpr int kReadoutTop = 4;
 constexpr int kReadoutRight = 440;
 constexpr int kReadoutBottom = 40;
-constexpr int kAreaLeft = 4;
-constexpr int kAreaTop = 84;
-constexpr int kAreaMargin = 4;
 
 RECT ClientRectOnScreen(HWND window, int left, int top, int right, int bottom)
 {
