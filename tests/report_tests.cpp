@@ -84,6 +84,31 @@ TEST(ReportOptions, PatienceTraceAndCheck)
     EXPECT_TRUE(options.check);
 }
 
+// A sweep: passes a visit and rounds, with their own defaults; nothing of the other uses.
+TEST(ReportOptions, SweepTakesVisitsAndRoundsOnly)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(Words({L"--sweep", L"--json", L"s.json"}), options, error)) << error;
+    EXPECT_TRUE(options.sweep);
+    EXPECT_EQ(options.samples, 8);
+    EXPECT_EQ(options.runs, 3);
+    options = Options();
+    ASSERT_TRUE(
+        ParseOptions(Words({L"--sweep", L"--samples", L"4", L"--runs", L"2"}), options, error));
+    EXPECT_EQ(options.samples, 4);
+    EXPECT_EQ(options.runs, 2);
+    for (const auto& bad :
+         {Words({L"--sweep", L"--runs", L"1"}), Words({L"--sweep", L"--csv", L"a.csv"}),
+          Words({L"--sweep", L"--seconds", L"5"}), Words({L"--sweep", L"--compare", L"a", L"b"}),
+          Words({L"--sweep", L"--check"}), Words({L"--sweep", L"--append", L"--json", L"a"})}) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(bad, options, error));
+        EXPECT_NE(error.find("--sweep"), std::string::npos) << error;
+    }
+}
+
 TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
 {
     Options options;
