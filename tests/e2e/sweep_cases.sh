@@ -52,7 +52,11 @@ print("largest %s: %.3f ms; least %s: %.3f ms" % (largest["drawing_area"], media
 assert median(largest) > 20 * median(least)
 CHECK
 
-    # Ctrl+C: the window as it was, exit code 8, nothing recorded.
+    # Ctrl+C, the window minimized first: minimized again at its place and size, exit code 8,
+    # nothing recorded.
+    local shown=$before
+    probe desktop minimize >/dev/null
+    before=$(window_state)
     start_sweep "$before" || exit 1
     sleep 2
     kill -INT "$sweep_pid"
@@ -62,7 +66,12 @@ CHECK
     echo "after Ctrl+C (exit code $code): $(window_state)"
     [ "$code" = 8 ] && [ "$(window_state)" = "$before" ] && [ ! -e "$build/e2e/cut.json" ] || exit 1
 
+    probe desktop restore >/dev/null
+    echo "restored: $(window_state)"
+    [ "$(window_state)" = "$shown" ] || exit 1
+
     # The window closed during the sweep: exit code 3, nothing recorded, and a new Zolvik.
+    before=$shown
     start_sweep "$before" || exit 1
     sleep 2
     probe close >/dev/null

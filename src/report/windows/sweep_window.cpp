@@ -43,9 +43,10 @@ void SetResizing(HWND window, bool allowed)
 }
 
 // The place and size first, while resizing is still allowed, so that a window the person had
-// sized gets its size back; then the box, whose unticking snaps the window to its fixed size.
-// The rectangle is set rather than the placement: the placement's normal position is in the
-// work area's coordinates, and where that differs from the screen's it lands elsewhere.
+// sized gets its size back; then the box, whose unticking snaps the window to its fixed size;
+// then minimized or maximized, as it stood. The rectangle is set rather than the placement:
+// the placement's normal position is in the work area's coordinates, and where those differ
+// from the screen's it lands elsewhere.
 void PutBack()
 {
     EnterCriticalSection(&windowLock);
@@ -53,12 +54,12 @@ void PutBack()
         const RECT& r = savedState.rect;
         SetWindowPos(savedState.window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        SetResizing(savedState.window, savedState.resizingAllowed);
         if (savedState.showCmd == SW_SHOWMINIMIZED) {
             ShowWindow(savedState.window, SW_SHOWMINNOACTIVE);
         } else if (savedState.showCmd == SW_SHOWMAXIMIZED) {
             ShowWindow(savedState.window, SW_SHOWMAXIMIZED);
         }
-        SetResizing(savedState.window, savedState.resizingAllowed);
         savedState.saved = false;
     }
     LeaveCriticalSection(&windowLock);
