@@ -12,13 +12,6 @@
 namespace
 {
 
-// The machine a record names, else the file's name.
-std::string SideName(const std::wstring& path, const ResultsFile& file)
-{
-    const std::string machine = file.record ? DescribeMachine(file.provenance) : std::string();
-    return machine.empty() ? Utf8(path) : machine + " (" + Utf8(path) + ")";
-}
-
 // Flattens a provenance object into "path: value" rows, as text.
 void Flatten(const nlohmann::json& value, const std::string& path,
              std::vector<std::pair<std::string, std::string>>& rows)
@@ -143,7 +136,7 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
         ComparedSide side;
         side.letter = SideLetter(i);
         side.path = paths[i];
-        side.name = SideName(paths[i], files[i]);
+        side.name = SideName(paths[i], files[i].record ? files[i].provenance : Provenance());
         side.file = std::move(files[i]);
         side.estimate = EstimateSide(side.file.runs);
         if (i > 0) {

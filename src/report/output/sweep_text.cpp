@@ -81,12 +81,6 @@ void PrintModel(std::FILE* out, const char* title, const ModelFit& screen, const
     }
 }
 
-std::string SideName(const std::wstring& path, const SweepRecord& record)
-{
-    const std::string machine = DescribeMachine(record.provenance);
-    return machine.empty() ? Utf8(path) : machine + " (" + Utf8(path) + ")";
-}
-
 void AddComparisons(const ModelFit& base, const ModelFit& other,
                     std::vector<ComponentRatio>& ratios)
 {
@@ -262,8 +256,9 @@ int CompareSweepFiles(const std::vector<std::wstring>& paths, const CompareOutpu
             return kExitBadCsv;
         }
     }
-    const SweepComparison comparison = CompareSweeps(records[0], SideName(paths[0], records[0]),
-                                                     records[1], SideName(paths[1], records[1]));
+    const SweepComparison comparison =
+        CompareSweeps(records[0], SideName(paths[0], records[0].provenance), records[1],
+                      SideName(paths[1], records[1].provenance));
     PrintSweepComparison(out, comparison);
     if (outputs.markdown.empty()) {
         return kExitOk;

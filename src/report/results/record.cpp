@@ -267,6 +267,12 @@ std::string DescribeMachine(const Provenance& provenance)
     return text;
 }
 
+std::string SideName(const std::wstring& path, const Provenance& provenance)
+{
+    const std::string machine = DescribeMachine(provenance);
+    return machine.empty() ? Utf8(path) : machine + " (" + Utf8(path) + ")";
+}
+
 bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error)
 {
     json document;

@@ -43,6 +43,7 @@ struct Run {
 };
 
 Run NumberedRun(int number, std::vector<Sample> samples = {});
+std::vector<double> DurationsOf(const std::vector<Sample>& samples);
 std::vector<double> Durations(const Run& run);
 std::vector<double> ControlDurations(const Run& run);
 
@@ -90,3 +91,5 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
 
 // "adapter, driver version" from a record's environment; empty when it says neither.
 std::string DescribeMachine(const Provenance& provenance);
+// A side of a comparison: the machine its record names and the file, else the file alone.
+std::string SideName(const std::wstring& path, const Provenance& provenance);

@@ -8,9 +8,6 @@ Run NumberedRun(int number, std::vector<Sample> samples)
     return run;
 }
 
-namespace
-{
-
 std::vector<double> DurationsOf(const std::vector<Sample>& samples)
 {
     std::vector<double> durations;
@@ -19,8 +16,6 @@ std::vector<double> DurationsOf(const std::vector<Sample>& samples)
     }
     return durations;
 }
-
-} // namespace
 
 std::vector<double> Durations(const Run& run)
 {

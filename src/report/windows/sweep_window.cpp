@@ -134,15 +134,6 @@ double SecondsSince(ULONGLONG start)
     return static_cast<double>(GetTickCount64() - start) / 1000;
 }
 
-std::vector<double> DurationsOf(const std::vector<Sample>& samples)
-{
-    std::vector<double> durations;
-    for (const Sample& s : samples) {
-        durations.push_back(s.durationMs);
-    }
-    return durations;
-}
-
 int Visit(HWND window, HWND button, const Options& options, std::FILE* trace, Progress& progress,
           int index, ClientSize area, ULONGLONG start, SweepRecord& record)
 {
