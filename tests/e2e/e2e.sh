@@ -68,10 +68,11 @@ put_back() {
 }
 
 # What a case that was killed half-way (a CTest timeout runs no trap) may have left: a
-# throttle that keeps stopping Zolvik, a CPU group that holds it.
+# throttle that keeps stopping Zolvik, a CPU group that holds it, a sweep still sizing it.
 clear_leftovers() {
     local group task
     pkill -f 'tests/e2e/throttle.py' 2>/dev/null
+    pkill -f 'zolvik-report.exe --sweep' 2>/dev/null
     [ -s "$state/zolvik.pid" ] && kill -CONT "$(cat "$state/zolvik.pid")" 2>/dev/null
     for group in /sys/fs/cgroup/cpu/zolvik-e2e-*; do
         [ -d "$group" ] || continue
