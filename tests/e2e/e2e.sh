@@ -72,7 +72,9 @@ put_back() {
 clear_leftovers() {
     local group task
     pkill -f 'tests/e2e/throttle.py' 2>/dev/null
-    pkill -f 'zolvik-report.exe --sweep' 2>/dev/null
+    for task in $(pgrep -f 'zolvik-report.exe --sweep'); do
+        [ "$(readlink "/proc/$task/cwd")" = "$build" ] && kill "$task" 2>/dev/null
+    done
     [ -s "$state/zolvik.pid" ] && kill -CONT "$(cat "$state/zolvik.pid")" 2>/dev/null
     for group in /sys/fs/cgroup/cpu/zolvik-e2e-*; do
         [ -d "$group" ] || continue
