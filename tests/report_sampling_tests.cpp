@@ -213,6 +213,51 @@ TEST(ReportSampling, AStarvedProgramWithLateResetsStillGivesTrueSamples)
     EXPECT_TRUE(out.result.backToBack);
 }
 
+// A program let run for a few milliseconds in every second, as a machine starved by its
+// neighbours or a driver that holds the CPU: every answer waits for its next waking moment,
+// and so does the flush that puts its drawing on the screen. Its passes come a second or more
+// apart; the sampler must still keep most of them, and only true ones. Printed: kept and
+// dropped passes, and the time a sample took.
+TEST(ReportSampling, AProgramThatWakesOnceASecondStillGivesItsPasses)
+{
+    struct Starved {
+        const char* what;
+        double passMs;
+        double flushMs;
+        double dropsPerKept; // a pass shown a waking moment late cannot be told from two
+    };
+    const Starved cases[] = {
+        {"passes and flushes within one waking moment", 3, 0.3, 0.25},
+        {"the screen a waking moment late now and then", 3, 1.0, 1},
+        {"every pass over two waking moments (passes of a second)", 7, 0.3, 0.25},
+    };
+    std::printf(
+        "| starved program | awake from | kept | dropped | s a sample |\n|---|---|---|---|---|\n");
+    for (const Starved& c : cases) {
+        for (double from : {0.0, 333.0, 777.0}) {
+            SimulatedProgram program;
+            program.duration = Wandering(c.passMs, 0.15, static_cast<unsigned>(from) + 9);
+            program.clearMs = 0.3;
+            program.handlingMs = 0.3;
+            program.flushMs = c.flushMs;
+            program.awakeMs = 5;
+            program.awakePeriodMs = 1000;
+            program.awakeFrom = from;
+            const long wanted = 12;
+            const Sampled out = SampleProgram(program, wanted, 60000);
+            ExpectNoWrongSample(out);
+            const std::size_t drops = TotalDrops(out.tracker);
+            std::printf("| %s | %.0f ms | %zu | %zu | %.2f |\n", c.what, from,
+                        out.result.samples.size(), drops,
+                        out.elapsed / 1000 / std::max<double>(1, out.result.samples.size()));
+            EXPECT_EQ(out.result.end, SessionEnd::Done) << c.what << ", " << from;
+            EXPECT_EQ(out.result.samples.size(), static_cast<std::size_t>(wanted));
+            EXPECT_LE(static_cast<double>(drops), c.dropsPerKept * wanted)
+                << c.what << ", " << from;
+        }
+    }
+}
+
 // Minimized for seconds: the passes then are not the workload, the run pauses with a line
 // that says what to do, and goes on after the restore's repaint.
 TEST(ReportSampling, MinimizedSpellsArePausedAndDropped)

@@ -17,7 +17,8 @@ double Rounded(double mean)
 } // namespace
 
 // Runs every pass that starts by `t`. A tick that came while a pass was drawing waits for
-// it, so the next pass starts as soon as the last one ends.
+// it, so the next pass starts as soon as the last one ends. A pass's time is the time its
+// lines took on the clock, stops included.
 void SimulatedProgram::AdvanceTo(double t)
 {
     if (nextTick < 0) {
@@ -28,17 +29,18 @@ void SimulatedProgram::AdvanceTo(double t)
         const double paintAt = nextRepaint < repaints.size() && !hung
                                    ? std::max(repaints[nextRepaint], freeAt)
                                    : kInfinity;
-        const double start = std::min(tickAt, paintAt);
+        const double start = Resume(std::min(tickAt, paintAt));
         if (start > t || start >= goneAt) {
             return;
         }
         SimulatedPass pass;
         pass.start = start;
         pass.minimized = Minimized(start);
-        pass.duration = pass.minimized ? 0.15 : duration(passes.size(), start);
-        pass.timedStart = start + (pass.minimized ? 0 : clearMs);
-        pass.timedEnd = pass.timedStart + pass.duration;
-        pass.end = pass.timedEnd + readoutMs;
+        const double work = pass.minimized ? 0.15 : duration(passes.size(), start);
+        pass.timedStart = Work(start, pass.minimized ? 0 : clearMs);
+        pass.timedEnd = Work(pass.timedStart, work);
+        pass.duration = pass.timedEnd - pass.timedStart;
+        pass.end = Work(pass.timedEnd, readoutMs);
         history.push_back(pass.duration);
         if (history.size() > 8) {
             history.pop_front();
@@ -52,9 +54,34 @@ void SimulatedProgram::AdvanceTo(double t)
             ++nextRepaint;
         }
         // A window that goes idle shows its drawing at once; a busy one, late.
-        pass.shownAt = pass.end + (nextTick <= pass.end ? screenLagMs : 0);
+        pass.shownAt = Work(pass.end, flushMs) + (nextTick <= pass.end ? screenLagMs : 0);
         screen.emplace_back(pass.shownAt, Rounded(mean));
         passes.push_back(pass);
+    }
+}
+
+double SimulatedProgram::Resume(double t) const
+{
+    if (awakePeriodMs <= 0 || !std::isfinite(t)) {
+        return t;
+    }
+    const double phase = std::fmod(std::max(0.0, t - awakeFrom), awakePeriodMs);
+    return t < awakeFrom ? awakeFrom : phase < awakeMs ? t : t - phase + awakePeriodMs;
+}
+
+double SimulatedProgram::Work(double from, double ms) const
+{
+    double at = Resume(from);
+    if (awakePeriodMs <= 0 || !std::isfinite(at)) {
+        return at + ms;
+    }
+    for (;;) {
+        const double left = awakeMs - std::fmod(at - awakeFrom, awakePeriodMs);
+        if (ms <= left) {
+            return at + ms;
+        }
+        ms -= left;
+        at = Resume(at + left);
     }
 }
 
@@ -94,16 +121,16 @@ Answer SimulatedProgram::Send(double sent, double timeoutMs, bool reset)
         answer.kind = Answer::Gone;
         return answer;
     }
-    const double taken = hung ? kInfinity : std::max(sent, freeAt);
+    const double taken = hung ? kInfinity : Resume(std::max(sent, freeAt));
     if (taken - sent > timeoutMs) {
         answer.kind = Answer::TimedOut;
         answer.at = sent + timeoutMs;
         return answer;
     }
-    const double handled = taken + handlingMs;
+    const double handled = Work(taken, handlingMs);
     if (reset) {
         history.clear();
-        screen.emplace_back(handled + (nextTick <= handled ? screenLagMs : 0), 0.0);
+        screen.emplace_back(Work(handled, flushMs) + (nextTick <= handled ? screenLagMs : 0), 0.0);
     }
     freeAt = handled;
     answer.at = handled + replyLatencyMs;

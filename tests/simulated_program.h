@@ -1,7 +1,9 @@
 // A running Zolvik as the sampler meets it, in simulated time: a 500 ms timer whose ticks
 // wait while a pass draws (so long passes run back to back), repaints, an eight-pass history
 // shown to six decimals, a screen that may show a busy window's drawing late, sent messages
-// handled only between passes, and a window that can be minimized.
+// handled only between passes, and a window that can be minimized. A starved program runs
+// only for a few milliseconds in every period: its passes, its answers and the flushes that
+// put its drawing on the screen all wait for its next waking moment.
 #pragma once
 
 #include "sampling/session.h"
@@ -36,6 +38,10 @@ struct SimulatedProgram {
     std::vector<std::pair<double, double>> minimizedSpells; // from, to
     double goneAt = std::numeric_limits<double>::infinity();
     bool hung = false;
+    double awakeMs = 0; // the program runs for this long in every period (0: always)
+    double awakePeriodMs = 0;
+    double awakeFrom = 0; // the first waking moment
+    double flushMs = 0;   // the program's own time to put its drawing on the screen
 
     double nextTick = -1;
     double freeAt = 0;
@@ -45,6 +51,10 @@ struct SimulatedProgram {
     std::vector<std::pair<double, double>> screen; // shown from, value
 
     void AdvanceTo(double t);
+    // The first moment from `t` on when the program runs, and when `ms` of its own time
+    // started at `from` is done.
+    double Resume(double t) const;
+    double Work(double from, double ms) const;
     double Shown(double t);
     bool Minimized(double t) const;
     Answer Send(double sent, double timeoutMs, bool reset);

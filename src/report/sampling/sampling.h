@@ -15,6 +15,10 @@
 
 constexpr double kTimerPeriodMs = 500;
 constexpr int kPassesPerReset = 8;
+// A reset's zero is on the screen this soon after the click; a value seen sooner may still
+// be the last pass before the reset, and is taken only from a look this late that still
+// shows it.
+constexpr double kFlushMs = 150;
 
 // What a look could see. Anything but Readable hides the passes drawn meanwhile.
 enum class Sight {
@@ -68,6 +72,11 @@ struct PassTracker {
     double endLow = -1;        // the last counted pass ended (or the reset came) after this
     double lastUnchanged = -1; // the latest look that still showed `shown`
     double boundary = -1;      // a probe found the program between passes, a pass just ended
+    // The longest time a reset or a probe waited lately, and when. A program that answers
+    // far later than its passes explain was not running (starved of the CPU), and may not
+    // have put its drawing on the screen either.
+    double waitedMs = 0;
+    double waitedAt = -1;
     std::vector<double> looksSinceChange;
     // The program's rhythm, for when to look.
     double endEstimate = -1; // when the last pass probably ended; -1: not known
@@ -97,6 +106,9 @@ void NoteReset(PassTracker& tracker, double sent, double done);
 // A probe sent at `sent` was answered at `replied`.
 void NoteProbe(PassTracker& tracker, double sent, double replied);
 bool ResetDue(const PassTracker& tracker);
+// How old what the screen shows may be: about a frame, or as long as the program lately
+// stalled, while that is longer than its passes explain.
+double ScreenLagMs(const PassTracker& tracker);
 // Takes one look and says what it meant.
 Outcome Observe(PassTracker& tracker, const Look& look);
 // After the last step at `last`: just before and after the next pass can show for short

@@ -27,6 +27,8 @@ constexpr double kProbeAgainShare = 0.1;
 constexpr double kSearchMs = 10;
 constexpr double kSearchShare = 0.1;
 constexpr double kMostSearchMs = 250;
+// A pass seen within this share of a period after a reset is surely its first.
+constexpr double kStalledWatchShare = 0.7;
 
 Step At(Step::Kind kind, double at)
 {
@@ -101,10 +103,38 @@ Step SearchStep(const PassTracker& t, double last)
     return At(Step::Probe, last + std::clamp(kSearchShare * since, kSearchMs, kMostSearchMs));
 }
 
+// Right after a reset: a value seen before the reset's zero could show is taken once a look
+// after that still shows it, which comes before anything that could wait (a probe to a
+// starved program waits for its next waking moment, when the next pass is drawn). Where the
+// screen lags by more than a tick only a pass seen soon after the reset counts, so looks
+// come often until then.
+bool AfterResetStep(const PassTracker& t, double last, Step& step)
+{
+    if (t.count != 0 || t.resetDone < 0) {
+        return false;
+    }
+    const double confirm = t.resetDone + kFlushMs;
+    if (t.suspect >= 0 && last < confirm && t.lastLook < confirm) {
+        step = At(Step::Look, confirm);
+        return true;
+    }
+    const double soonUntil = t.resetDone + kStalledWatchShare * kTimerPeriodMs;
+    if (t.suspect < 0 && ScreenLagMs(t) >= kStalledWatchShare * kTimerPeriodMs &&
+        last < soonUntil) {
+        step = At(Step::Look, std::max(t.resetDone + kFirstLookMs, last + kPollMs));
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Step NextStep(const PassTracker& t, double last)
 {
+    Step afterReset;
+    if (AfterResetStep(t, last, afterReset)) {
+        return afterReset;
+    }
     if (t.endEstimate < 0 || t.lastDuration <= 0) {
         return SearchStep(t, last);
     }

@@ -15,9 +15,6 @@ constexpr double kTickSlack = 0.8;
 // after about 50 ms of further drawing. A look that still shows the old mean says only that
 // no pass had ended this long before it.
 constexpr double kScreenLagMs = 60;
-// A reset's zero is on the screen this soon after the click; a value seen sooner may still
-// be the last pass before the reset.
-constexpr double kFlushMs = 150;
 // A reset or a probe answered later than this waited for a pass to end, and was handled
 // within this long before its answer arrived.
 constexpr double kWaitedMs = 5;
@@ -25,6 +22,11 @@ constexpr double kReplyLatencyMs = 20;
 // A pass that ended at a probe's answer shows by then, or the count is lost.
 constexpr double kBoundaryShowsMs = 400;
 constexpr double kBoundaryShowsShare = 0.5;
+// A wait this long, and longer than four of the program's passes (which wander by tens of
+// per cent), was a stall, not a pass being drawn; stalls are remembered this long.
+constexpr double kStallMs = 250;
+constexpr double kStallPasses = 4;
+constexpr double kStallMemoryMs = 30000;
 // Looks closer than this to each other pin down when the readout changed.
 constexpr double kTightMs = 30;
 constexpr double kHalfDecimal = 0.0000005;
@@ -106,11 +108,12 @@ Outcome Count(PassTracker& t, double at, double mean)
     const double duration = k * mean - (k - 1) * t.shown;
     // Two passes after the last known end take at least their two durations, which the
     // means give exactly (past the eighth pass the second pushes the first out of the
-    // history). Two timer passes end most of a period apart.
+    // history). Two timer passes end most of a period apart, and both after the last known
+    // end, whatever the screen showed meanwhile.
     const double second = k < kPassesPerReset ? mean : t.firstDuration;
-    const double unchangedUntil = t.lastUnchanged - kScreenLagMs;
+    const double unchangedUntil = t.lastUnchanged - ScreenLagMs(t);
     const bool noRoomForTwo = at - t.endLow < duration + second;
-    const bool noTwoTicks = at - unchangedUntil < kTickSlack * kTimerPeriodMs;
+    const bool noTwoTicks = at - std::max(unchangedUntil, t.endLow) < kTickSlack * kTimerPeriodMs;
     if (!noRoomForTwo && !noTwoTicks) {
         t.endEstimate = -1; // the rhythm misled the looks: find it again
         return Drop(t, DropReason::TwoPasses);
@@ -119,11 +122,13 @@ Outcome Count(PassTracker& t, double at, double mean)
         return Drop(t, DropReason::Implausible);
     }
     // For what follows, the pass ended after `low`, allowing for a lagging screen; where it
-    // most likely ended, the looks and a probe's answer say.
+    // most likely ended, the looks and a probe's answer say. A probe answered after this
+    // change was seen speaks of the next pass.
     double low = std::max(unchangedUntil, t.endLow);
     double likelyLow = t.lastUnchanged;
     double high = at;
-    if (t.boundary >= 0) {
+    const bool boundaryHere = t.boundary >= 0 && t.boundary <= at;
+    if (boundaryHere) {
         // A look soon after the probe's answer that still showed the old mean: this screen
         // shows a busy window's drawing late, and such looks are wasted.
         t.screenLags = t.screenLags || t.lastUnchanged > t.boundary;
@@ -138,7 +143,7 @@ Outcome Count(PassTracker& t, double at, double mean)
     t.shown = mean;
     t.endLow = low;
     t.lastUnchanged = at;
-    t.boundary = -1;
+    t.boundary = boundaryHere ? -1 : t.boundary;
     t.probeIdle = -1;
     Outcome outcome;
     outcome.kind = Outcome::Recorded;
@@ -147,11 +152,22 @@ Outcome Count(PassTracker& t, double at, double mean)
     return outcome;
 }
 
+// A reset or a probe waited from `sent` to `answered`.
+void NoteWait(PassTracker& t, double sent, double answered)
+{
+    const double wait = answered - sent;
+    if (t.waitedAt < 0 || answered - t.waitedAt > kStallMemoryMs || wait >= t.waitedMs) {
+        t.waitedMs = wait;
+        t.waitedAt = answered;
+    }
+}
+
 } // namespace
 
 void NoteReset(PassTracker& t, double sent, double done)
 {
     ++t.resets;
+    NoteWait(t, sent, done);
     t.count = 0;
     t.shown = 0;
     t.resetDone = done;
@@ -177,6 +193,7 @@ void NoteReset(PassTracker& t, double sent, double done)
 void NoteProbe(PassTracker& t, double sent, double replied)
 {
     ++t.probes;
+    NoteWait(t, sent, replied);
     if (replied - sent > kWaitedMs && t.count >= 0) {
         t.boundary = replied;
         t.probeIdle = -1;
@@ -185,9 +202,22 @@ void NoteProbe(PassTracker& t, double sent, double replied)
     }
 }
 
+double ScreenLagMs(const PassTracker& t)
+{
+    const double work = t.lastDuration + t.overhead;
+    const bool recent = t.waitedAt >= 0 && t.lastLook - t.waitedAt <= kStallMemoryMs;
+    if (!recent || t.lastDuration <= 0 || t.waitedMs <= std::max(kStallMs, kStallPasses * work)) {
+        return kScreenLagMs;
+    }
+    return std::max(kScreenLagMs, t.waitedMs);
+}
+
+// Where the screen may lag by two ticks, a look that shows the old mean proves nothing, and
+// only a pass seen soon after a reset is surely one: the history is emptied after each.
 bool ResetDue(const PassTracker& t)
 {
-    return t.count < 0 || t.count >= kPassesPerReset;
+    return t.count < 0 || t.count >= kPassesPerReset ||
+           (t.count >= 1 && ScreenLagMs(t) >= kTickSlack * kTimerPeriodMs);
 }
 
 Outcome Observe(PassTracker& t, const Look& look)
@@ -238,7 +268,9 @@ Outcome Observe(PassTracker& t, const Look& look)
         if (look.at < t.resetDone + kFlushMs) {
             return Outcome();
         }
-        return Count(t, t.suspectAt, look.mean);
+        const Outcome counted = Count(t, t.suspectAt, look.mean);
+        t.lastUnchanged = counted.kind == Outcome::Recorded ? look.at : t.lastUnchanged;
+        return counted;
     }
     return Count(t, look.at, look.mean);
 }
