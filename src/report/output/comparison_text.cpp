@@ -124,6 +124,8 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
         json["high"] = Finite(c.high);
         json["verdict"] = c.verdict;
         json["sentence"] = c.sentence;
+        // The smallest difference these runs could have shown, as a factor each way.
+        json["resolution"] = Finite(c.resolution);
         json["between_runs"] = c.betweenRuns;
         json["assumed_run_spread"] =
             c.betweenRuns ? nlohmann::json(nullptr) : nlohmann::json(c.allowance);
@@ -200,13 +202,14 @@ void PrintComparison(std::FILE* out, const ComparedSides& compared)
                          RatioCell(c.memory).c_str());
             std::fprintf(out, "on screen / in memory B/A: %s\n", RelativeCell(c).c_str());
         }
-        std::fprintf(out, "%s\n", c.sentence.c_str());
+        std::fprintf(out, "%s\n%s\n", c.sentence.c_str(), ResolutionText(c.resolution).c_str());
         return;
     }
     PrintTable(out, compared);
     for (std::size_t i = 1; i < sides.size(); ++i) {
-        std::fprintf(out, "%s: %s\n", sides[i].letter.c_str(),
-                     sides[i].comparison.sentence.c_str());
+        const Comparison& c = sides[i].comparison;
+        std::fprintf(out, "%s: %s; %s\n", sides[i].letter.c_str(), c.sentence.c_str(),
+                     ResolutionText(c.resolution).c_str());
     }
 }
 
@@ -225,6 +228,7 @@ std::string ComparisonJson(const ComparedSides& compared)
         const Comparison& c = compared.sides[1].comparison;
         json["verdict"] = c.verdict;
         json["sentence"] = c.sentence;
+        json["resolution"] = Finite(c.resolution);
         json["ratio"] = c.ratio;
         json["low"] = c.low;
         json["high"] = Finite(c.high);

@@ -97,8 +97,9 @@ void VerdictTable(std::ostringstream& md, const ComparedSides& compared)
     }
     md << "\n";
     for (std::size_t i = 1; i < compared.sides.size(); ++i) {
-        md << "- **" << compared.sides[i].letter
-           << "**: " << Cell(compared.sides[i].comparison.sentence) << "\n";
+        const Comparison& c = compared.sides[i].comparison;
+        md << "- **" << compared.sides[i].letter << "**: " << Cell(c.sentence) << "; "
+           << ResolutionText(c.resolution) << "\n";
     }
     md << "\n";
 }

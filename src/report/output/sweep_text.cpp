@@ -10,9 +10,6 @@
 namespace
 {
 
-// The machine's own cost moved: beyond what runs of one machine differ by.
-constexpr double kMachineBand = 1.10;
-
 std::string Significant(double value)
 {
     char text[64];
@@ -159,7 +156,9 @@ SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseNa
     // Where the machine's own cost of a component moved beyond what runs of one machine do,
     // the figure on screen says something of the driver only beyond that move.
     for (const ComponentRatio& m : c.memory) {
-        const bool moved = m.bounded && (m.low > kMachineBand || m.high < 1 / kMachineBand);
+        // The machine's own cost moved: beyond what runs of one machine differ by.
+        const bool moved =
+            m.bounded && (m.low > 1 + kMachineBand || m.high < 1 / (1 + kMachineBand));
         if (!moved) {
             continue;
         }

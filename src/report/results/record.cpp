@@ -56,8 +56,11 @@ json SamplesJson(const std::vector<Sample>& samples)
 {
     json array = json::array();
     for (const Sample& s : samples) {
-        array.push_back(
-            {{"index", s.index}, {"seconds", s.seconds}, {"duration_ms", s.durationMs}});
+        json sample = {{"index", s.index}, {"seconds", s.seconds}, {"duration_ms", s.durationMs}};
+        if (s.pass > 0) {
+            sample["pass"] = s.pass;
+        }
+        array.push_back(sample);
     }
     return array;
 }
@@ -145,6 +148,11 @@ bool ReadSample(const json& value, Sample& sample, const std::string& where, std
                     "a sample needs index (from 1), seconds and duration_ms (0 or more)");
     }
     sample.index = static_cast<std::size_t>(index);
+    double pass = 0;
+    if (value.contains("pass") && !Count(value["pass"], 1, pass)) {
+        return Fail(error, where + ".pass", "not the index of a sample");
+    }
+    sample.pass = static_cast<std::size_t>(pass);
     return true;
 }
 

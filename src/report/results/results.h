@@ -13,6 +13,9 @@ struct Sample {
     std::size_t index; // 1, 2, ... within its run
     double seconds;    // since the run started
     double durationMs; // one pass
+    // A control pass drawn right after a recorded pass: that sample's index. 0: drawn in a
+    // spell before a reset, paired with the passes around it.
+    std::size_t pass = 0;
 };
 
 // How a recorded run's samples were taken; unknown for runs read from files.
@@ -31,8 +34,9 @@ struct SamplingFacts {
 struct Run {
     int number = 0;
     std::vector<Sample> samples;
-    // The control: the same grid drawn in memory by the sampler, timed the same way, a few
-    // times before each reset. Kept by records; a CSV file has none.
+    // The control: the same grid drawn in memory by the sampler, timed the same way, right
+    // after each pass where the program idles between passes, else a few times before each
+    // reset. Kept by records; a CSV file has none.
     std::vector<Sample> controls;
     std::string started; // UTC, ISO 8601; empty when unknown
     int areaWidth = 0;   // the drawing area at the start; 0 when unknown

@@ -120,6 +120,9 @@ Step NextStep(const PassTracker& tracker, double last);
 // will empty from the history), until that pass should end. `now` itself where the rhythm is
 // not known yet.
 double ControlsFitUntil(const PassTracker& tracker, double now);
+// Until when the program idles before its next pass can start; `now` where it may be drawing
+// or its rhythm is not known.
+double IdleUntil(const PassTracker& tracker, double now);
 
 std::size_t TotalDrops(const PassTracker& tracker);
 const char* DescribeDrop(DropReason reason);

@@ -153,6 +153,18 @@ double ControlsFitUntil(const PassTracker& t, double now)
                                             : nextStart + work - kBeforeStartMs;
 }
 
+double IdleUntil(const PassTracker& t, double now)
+{
+    // Only passes short enough to be looked at around their ends leave an idle time whose
+    // start and end the sampler knows to within milliseconds.
+    const double work = t.lastDuration + t.overhead;
+    if (t.endEstimate < 0 || t.lastDuration <= 0 || work >= kShortPassMs) {
+        return now;
+    }
+    const double nextStart = t.endEstimate + kTimerPeriodMs - work;
+    return std::max(now, nextStart - kBeforeStartMs);
+}
+
 const char* DescribeDrop(DropReason reason)
 {
     switch (reason) {

@@ -22,6 +22,11 @@ constexpr double kSpellShareOfPass = 0.5;
 // The control takes at most this share of a run's time, so that where drawing in memory is
 // slow (a huge drawing area) it neither starves the program's passes nor drags the run out.
 constexpr double kControlShare = 0.2;
+// A control pass paired with a pass runs only where this much more than its last time still
+// ends before the program's next pass can start, and where it takes no longer than this many
+// of the pass's own time, so that the companion's CPU stays within twice the program's.
+constexpr double kPairMargin = 0.5;
+constexpr double kPairCostOfPass = 1.5;
 
 std::string Printed(const char* format, double value)
 {
@@ -43,7 +48,8 @@ struct Session {
     double unansweredSince = -1;
     double chunkMs = kChunkMs;
     double lastControlMs = 0;
-    double controlsMs = 0; // spent on the control so far
+    double controlsMs = 0;         // spent on the control so far
+    bool pairedSinceReset = false; // a control pass was drawn right after a recorded pass
 };
 
 void Trace(Session& s, double at, const char* event, const std::string& seen,
@@ -97,32 +103,63 @@ bool Reset(Session& s)
     }
 }
 
+// Draws one control pass and keeps it, paired with a sample or (0) with the passes around it.
+bool DrawControl(Session& s, std::size_t pass)
+{
+    const double started = s.port.now();
+    const double ms = s.port.control();
+    s.controlsMs += s.port.now() - started;
+    Trace(s, started, "control", Printed("%.6f ms", ms),
+          !(ms > 0)  ? "not drawn"
+          : pass > 0 ? "recorded, paired with sample " + std::to_string(pass)
+                     : "recorded");
+    if (!(ms > 0)) {
+        return false;
+    }
+    s.result.controls.push_back(
+        {s.result.controls.size() + 1, (started - s.start) / 1000.0, ms, pass});
+    s.lastControlMs = ms;
+    return true;
+}
+
 // The control, a few times just before a reset: whatever pass the program draws meanwhile is
 // emptied from its history by that reset, so no recorded pass ever overlaps a control. They
 // run while they fit into the program's idle time (or into the pass the reset will empty);
 // the first always runs, at the cost of at most that pass, within the control's share of the
-// run's time.
+// run's time. Not needed where every pass since the last reset had a control of its own.
 void ControlSpell(Session& s)
 {
+    if (s.pairedSinceReset) {
+        s.pairedSinceReset = false;
+        return;
+    }
     const double fitUntil = ControlsFitUntil(s.t, s.port.now());
     for (int i = 0; i < kControlsPerSpell; ++i) {
         const double started = s.port.now();
         const bool more = started + s.lastControlMs <= fitUntil &&
                           (i + 1) * s.lastControlMs <= kSpellShareOfPass * s.t.lastDuration;
         if ((i > 0 && !more) ||
-            s.controlsMs + s.lastControlMs > kControlShare * (started - s.start)) {
+            s.controlsMs + s.lastControlMs > kControlShare * (started - s.start) ||
+            !DrawControl(s, 0)) {
             return;
         }
-        const double ms = s.port.control();
-        s.controlsMs += s.port.now() - started;
-        Trace(s, started, "control", Printed("%.6f ms", ms), ms > 0 ? "recorded" : "not drawn");
-        if (!(ms > 0)) {
-            return;
-        }
-        s.result.controls.push_back(
-            {s.result.controls.size() + 1, (started - s.start) / 1000.0, ms});
-        s.lastControlMs = ms;
     }
+}
+
+// A control pass right after the pass just recorded, while the program idles before its next
+// one: the two are drawn within milliseconds, so that whatever moves the machine moves both,
+// and their ratio is the driver's alone. Only where it ends before the next pass can start
+// (so never where passes run back to back) and within the control's share of the run.
+void PairedControl(Session& s, const Sample& sample)
+{
+    const double started = s.port.now();
+    const double expected = s.lastControlMs > 0 ? s.lastControlMs : sample.durationMs;
+    if (started + expected * (1 + kPairMargin) > IdleUntil(s.t, started) ||
+        expected > kPairCostOfPass * sample.durationMs ||
+        s.controlsMs + expected > kControlShare * (started - s.start)) {
+        return;
+    }
+    s.pairedSinceReset = DrawControl(s, sample.index) || s.pairedSinceReset;
 }
 
 bool Probe(Session& s)
@@ -190,6 +227,9 @@ bool LookOnce(Session& s)
         if (!s.port.record(sample)) {
             s.result.end = SessionEnd::CannotWrite;
             return false;
+        }
+        if (s.port.control) {
+            PairedControl(s, sample);
         }
     } else if (outcome.kind == Outcome::Dropped) {
         Trace(s, look.at, "look", seen, std::string("dropped: ") + DescribeDrop(outcome.reason));

@@ -2,6 +2,7 @@
 #include "stats/stats.h"
 #include "stats/verdict.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -13,7 +14,7 @@ RunFigure FromBlocks(double centre, const std::vector<double>& blockLogs)
 {
     RunFigure figure;
     figure.logValue = centre;
-    if (blockLogs.size() >= 2) {
+    if (blockLogs.size() >= kMinBlocks) {
         figure.freedom = static_cast<double>(blockLogs.size() - 1);
         figure.standardError =
             std::sqrt(SampleVariance(blockLogs) / static_cast<double>(blockLogs.size()));
@@ -24,6 +25,21 @@ RunFigure FromBlocks(double centre, const std::vector<double>& blockLogs)
 double LogMedian(const std::vector<double>& values)
 {
     return std::log(Median(values));
+}
+
+RunFigure FromEstimate(const MedianEstimate& e)
+{
+    RunFigure figure;
+    figure.logValue = e.logMedian;
+    figure.standardError = e.standardError;
+    figure.freedom = e.freedom;
+    return figure;
+}
+
+// A run whose passes had control passes of their own, at least half of them.
+bool Paired(const Run& run)
+{
+    return 2 * PairedRatios(run).size() >= run.samples.size() && !run.samples.empty();
 }
 
 } // namespace
@@ -63,18 +79,27 @@ std::vector<PairedBlock> PairBlocks(const Run& run)
     return blocks;
 }
 
+std::vector<double> PairedRatios(const Run& run)
+{
+    std::vector<double> ratios;
+    for (const Sample& control : run.controls) {
+        if (control.pass >= 1 && control.pass <= run.samples.size() && control.durationMs > 0) {
+            ratios.push_back(run.samples[control.pass - 1].durationMs / control.durationMs);
+        }
+    }
+    return ratios;
+}
+
 RunFigure ScreenFigure(const Run& run)
 {
-    const MedianEstimate e = EstimateMedian(Durations(run));
-    RunFigure figure;
-    figure.logValue = e.logMedian;
-    figure.standardError = e.standardError;
-    figure.freedom = e.freedom;
-    return figure;
+    return FromEstimate(EstimateMedian(Durations(run)));
 }
 
 RunFigure MemoryFigure(const Run& run)
 {
+    if (Paired(run)) {
+        return FromEstimate(EstimateMedian(ControlDurations(run)));
+    }
     std::vector<double> logs;
     for (const PairedBlock& block : PairBlocks(run)) {
         logs.push_back(LogMedian(block.controls));
@@ -84,6 +109,9 @@ RunFigure MemoryFigure(const Run& run)
 
 RunFigure RelativeFigure(const Run& run)
 {
+    if (Paired(run)) {
+        return FromEstimate(EstimateMedian(PairedRatios(run)));
+    }
     std::vector<double> logs;
     for (const PairedBlock& block : PairBlocks(run)) {
         if (!block.passes.empty()) {
@@ -134,10 +162,6 @@ std::vector<RunFigure> FiguresOf(const std::vector<Run>& runs, RunFigure (*figur
 namespace
 {
 
-// Where the machine's speed changed between the sides, the time on screen relative to it must
-// differ by more than this for a verdict.
-constexpr double kMachineBand = 0.10;
-
 Interval IntervalOf(const Comparison& c)
 {
     return {c.ratio, c.low, c.high, c.verdict};
@@ -148,6 +172,18 @@ std::string Printed(const char* format, double value)
     char text[120];
     std::snprintf(text, sizeof text, format, value);
     return text;
+}
+
+// "B is 1.48x slower than A relative to the machine"
+std::string RelativeSentence(const Comparison& c, const std::string& baseName,
+                             const std::string& sideName)
+{
+    const double q = c.relative.value;
+    if (c.verdict == "same") {
+        return Printed("no difference beyond +-%.0f %% relative to the machine", kSameBand * 100);
+    }
+    return sideName + Printed(" is %.2fx ", q > 1 ? q : 1 / q) + c.verdict + " than " + baseName +
+           " relative to the machine";
 }
 
 // "B/A 1.48, 95 % interval 1.40-1.56"
@@ -164,6 +200,7 @@ void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::v
                        const std::string& baseName, const std::string& sideName)
 {
     c.rawVerdict = c.verdict;
+    c.resolution = Resolution(c.low, c.high);
     const bool baseControlled = HasControl(base);
     const bool sideControlled = HasControl(runs);
     if (!baseControlled || !sideControlled) {
@@ -180,52 +217,83 @@ void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::v
         ContrastFigures(FiguresOf(base, RelativeFigure), FiguresOf(runs, RelativeFigure)));
     const std::string relative =
         "on screen / in memory " + RatioText(c.relative, baseName, sideName);
+    const Interval rawRatio = IntervalOf(c);
+    const std::string raw = "raw times " + RatioText(rawRatio, baseName, sideName);
+    const bool rawDiffers = c.verdict == "slower" || c.verdict == "faster";
     c.machineChanged = c.memory.verdict == "slower" || c.memory.verdict == "faster";
+    const bool beyondBand =
+        c.relative.low > 1 + kMachineBand || c.relative.high < 1 / (1 + kMachineBand);
+    const double relativeResolution =
+        (1 + kMachineBand) * Resolution(c.relative.low, c.relative.high);
+    if (c.memory.low >= 1 / (1 + kMachineBand) && c.memory.high <= 1 + kMachineBand) {
+        // The control shows the machine unchanged: the raw times decide. Where they cannot, the
+        // time relative to the machine may, since it cancels what moved both paths.
+        c.resolution = std::min(c.resolution, Resolution(c.relative.low, c.relative.high));
+        if (c.verdict == "inconclusive" && c.relative.verdict != "inconclusive") {
+            c.verdict = c.relative.verdict;
+            c.sentence = RelativeSentence(c, baseName, sideName) + " (" + relative + "; " + raw +
+                         "; the machine unchanged: in memory " +
+                         RatioText(c.memory, baseName, sideName) + ")";
+        }
+        return;
+    }
+    if (!c.machineChanged) {
+        // The control cannot tell whether the machine changed: a verdict of the raw times
+        // stands where the time relative to the machine agrees, and one relative to the
+        // machine where it says "same" or lies beyond the band.
+        c.resolution = std::min(c.resolution, relativeResolution);
+        if (c.relative.verdict == c.verdict) {
+            return;
+        }
+        if (beyondBand || c.relative.verdict == "same") {
+            c.verdict = c.relative.verdict;
+            c.sentence = RelativeSentence(c, baseName, sideName) + " (" + relative + "; " + raw +
+                         " (" + c.rawVerdict + "))";
+            return;
+        }
+        c.verdict = "inconclusive";
+        c.sentence = "inconclusive: " + raw + " (" + c.rawVerdict + "), but the control (the " +
+                     "same grid drawn in memory: " + RatioText(c.memory, baseName, sideName) +
+                     ") cannot rule out that the machine's speed explains it: " + relative + " (" +
+                     c.relative.verdict + "); record more runs a side";
+        return;
+    }
+    // The machine's own speed changed between the sides: only the time relative to it can
+    // speak of the driver, and since the control cannot take out all of the machine (the path
+    // to the screen may lean on parts that drawing in memory does not), a difference must lie
+    // beyond a wider band than the one that makes "same".
     const double m = c.memory.value;
     const std::string machine =
         "the machine itself ran " + Printed("%.2fx as ", m > 1 ? m : 1 / m) +
         (m > 1 ? "slow" : "fast") + " during " + sideName + " as during " + baseName +
         " (the same grid drawn in memory: " + RatioText(c.memory, baseName, sideName) + ")";
-    if (c.machineChanged) {
-        c.warnings.push_back(machine + ": a change of the machine's speed between the sides, "
-                                       "not the driver, moves raw times as much");
-    }
-    // Taking the machine out by the control is not exact (the path to the screen may lean on
-    // parts of the machine that drawing in memory does not), so where the machine's speed
-    // changed a difference must lie beyond a wider band than the one that makes "same".
-    const bool beyondBand =
-        c.relative.low > 1 + kMachineBand || c.relative.high < 1 / (1 + kMachineBand);
-    const bool rawDiffers = c.verdict == "slower" || c.verdict == "faster";
-    const Interval rawRatio = IntervalOf(c);
-    const bool agree =
-        c.relative.verdict == c.verdict && (!c.machineChanged || !rawDiffers || beyondBand);
-    if (agree && c.machineChanged && rawDiffers) {
-        const double q = c.relative.value;
-        c.sentence = sideName + Printed(" is %.2fx ", q > 1 ? q : 1 / q) + c.verdict + " than " +
-                     baseName + " relative to the machine (" + relative + "); in raw times " +
-                     RatioText(rawRatio, baseName, sideName) + ", with " + machine;
-    }
-    if (agree) {
+    c.warnings.push_back(machine + ": a change of the machine's speed between the sides, not "
+                                   "the driver, moves raw times as much");
+    c.resolution = relativeResolution;
+    if (beyondBand) {
+        c.verdict = c.relative.verdict;
+        c.sentence = RelativeSentence(c, baseName, sideName) + " (" + relative + "); in " + raw +
+                     ", with " + machine;
         return;
     }
-    // The raw times and the time relative to the machine say different things: the verdict
-    // waits for runs that tell them apart.
-    const std::string raw =
-        "raw times give " + RatioText(rawRatio, baseName, sideName) + " (" + c.rawVerdict + ")";
     c.verdict = "inconclusive";
-    if (c.machineChanged) {
-        c.sentence = "inconclusive: " + machine + "; " + raw + ", " + relative + " (" +
-                     c.relative.verdict + ")" +
-                     (!rawDiffers ? ": raw times and the time relative to the machine disagree"
-                      : c.relative.verdict != c.rawVerdict
-                          ? ": the machine's change explains the difference in raw times"
-                          : ": relative to the machine the difference is not shown to exceed "
-                            "+-10 %") +
-                     "; record the sides again, alternating them";
-    } else {
-        c.sentence = "inconclusive: " + raw + ", but the control (the same grid drawn in " +
-                     "memory: " + RatioText(c.memory, baseName, sideName) +
-                     ") cannot rule out that the machine's speed explains it: " + relative + " (" +
-                     c.relative.verdict + "); record more runs a side";
+    const std::string band = Printed("+-%.0f %%", kMachineBand * 100);
+    c.sentence = "inconclusive: " + machine + "; " + raw + " (" + c.rawVerdict + "), " + relative +
+                 (rawDiffers ? ": the machine's change explains the difference in raw times"
+                             : ": relative to the machine no difference is shown beyond " + band) +
+                 "; record the sides again, alternating them";
+}
+
+double Resolution(double low, double high)
+{
+    return low > 0 && std::isfinite(high) && high >= low ? std::sqrt(high / low) : INFINITY;
+}
+
+std::string ResolutionText(double resolution)
+{
+    if (!std::isfinite(resolution)) {
+        return "these runs cannot show a difference of any size: record more or longer runs";
     }
+    return Printed("these runs show differences beyond +-%.0f %%",
+                   std::ceil((resolution - 1) * 100));
 }

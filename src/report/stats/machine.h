@@ -19,8 +19,12 @@ struct RunFigure {
 RunFigure ScreenFigure(const Run& run);
 // The control's median: how fast the machine drew in memory during the run.
 RunFigure MemoryFigure(const Run& run);
-// The passes' median over the control's: the time on screen relative to the machine's.
+// The time on screen relative to the machine's: where passes had control passes of their
+// own, the median of each pass over its control pass, drawn within milliseconds of each
+// other, so that drift cancels pass by pass; else the passes' median over the control's.
 RunFigure RelativeFigure(const Run& run);
+// Each paired pass's duration over its control pass's, in the order they were drawn.
+std::vector<double> PairedRatios(const Run& run);
 
 std::vector<RunFigure> FiguresOf(const std::vector<Run>& runs, RunFigure (*figure)(const Run&));
 
@@ -32,8 +36,8 @@ struct PairedBlock {
 };
 std::vector<PairedBlock> PairBlocks(const Run& run);
 
-// "On screen: N times as long as in memory" for one run, with a 95 % interval from its
-// paired blocks (none with fewer than two).
+// "On screen: N times as long as in memory" for one run, with a 95 % interval from blocks of
+// its pairs, or from its paired blocks (none with fewer than three).
 struct ControlEstimate {
     std::size_t count = 0; // control passes; 0: the run has no control
     double median = 0;     // of the control passes, ms

@@ -27,7 +27,7 @@ MedianEstimate EstimateWithBlocks(const std::vector<double>& durations, std::siz
     MedianEstimate estimate;
     estimate.median = Median(durations);
     estimate.logMedian = std::log(estimate.median);
-    if (blocks < 2 || estimate.median <= 0) {
+    if (blocks < kMinBlocks || estimate.median <= 0) {
         return estimate;
     }
     const std::size_t n = durations.size();
@@ -67,7 +67,7 @@ template <typename... Values> std::string Format(const char* format, Values... v
 // The early and late halves of a run disagree beyond their intervals: the machine drifted.
 void WarnOfDrift(const std::vector<double>& durations, std::size_t blocks, RunReport& report)
 {
-    if (blocks < 4) {
+    if (blocks < 2 * kMinBlocks) {
         return;
     }
     const auto middle = durations.begin() + static_cast<long>(durations.size() / 2);
@@ -137,8 +137,10 @@ double TQuantile95(double freedom)
 MedianEstimate EstimateMedian(const std::vector<double>& durations)
 {
     const std::size_t n = durations.size();
-    const std::size_t length = std::max(kMinBlockLength, (n + kMaxBlocks - 1) / kMaxBlocks);
-    return EstimateWithBlocks(durations, n / length);
+    const std::size_t length = std::max(kBlockLength, (n + kMaxBlocks - 1) / kMaxBlocks);
+    const std::size_t blocks =
+        n / length >= kMinBlocks || n / kMinBlocks < kMinBlockLength ? n / length : kMinBlocks;
+    return EstimateWithBlocks(durations, blocks);
 }
 
 RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped)
@@ -151,8 +153,9 @@ RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped)
     }
     report.estimate = EstimateMedian(durations);
     if (report.estimate.freedom == 0) {
-        report.warnings.push_back("too few samples for an interval: " +
-                                  std::to_string(2 * kMinBlockLength) + " or more are needed");
+        report.warnings.push_back(
+            "too few samples for an interval: " + std::to_string(kMinBlocks * kMinBlockLength) +
+            " or more are needed");
     }
     WarnOfDrift(durations, report.estimate.blocks, report);
     const double spread = RobustSpread(durations, report.estimate.median);

@@ -24,7 +24,11 @@ double SampleVariance(const std::vector<double>& values);
 
 // Passes are correlated (slow spells last seconds), so a run's median is judged by blocks of
 // consecutive passes: the spread of the block medians (in logarithms) gives the standard
-// error of the run's log median, with blocks - 1 degrees of freedom.
+// error of the run's log median, with blocks - 1 degrees of freedom. Never from fewer than
+// three blocks: from two, one degree of freedom makes the interval either absurdly wide or,
+// by chance, absurdly narrow. Blocks are of twelve passes or more where a run has room for
+// three of them, down to eight where it has not: a run of the default 24 passes has three
+// blocks of eight.
 struct MedianEstimate {
     double median = 0;
     double logMedian = 0;
@@ -36,7 +40,9 @@ struct MedianEstimate {
     double high = 0;
 };
 
-constexpr std::size_t kMinBlockLength = 12;
+constexpr std::size_t kBlockLength = 12;
+constexpr std::size_t kMinBlockLength = 8;
+constexpr std::size_t kMinBlocks = 3;
 constexpr std::size_t kMaxBlocks = 8;
 MedianEstimate EstimateMedian(const std::vector<double>& durations);
 

@@ -8,9 +8,6 @@
 namespace
 {
 
-// Within this band around 1 a difference is too small to matter for a driver report.
-constexpr double kSameBand = 0.05;
-
 // One side's log median and the variance of that estimate.
 struct Side {
     double logMedian = 0;

@@ -5,6 +5,7 @@
 #include "results/results.h"
 #include "stats/machine.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct Comparison {
     Interval relative;
     bool machineChanged = false; // the controls differ beyond their runs' spread
     std::string rawVerdict;      // what the raw times alone said
+    // The smallest difference these runs could have shown, as a factor (1.12: +-12 %): half
+    // the width of the deciding interval, in logarithms; infinite without one.
+    double resolution = INFINITY;
 };
 
 // `base` and `side` name the two in the sentence ("B is 1.20x slower than A").
@@ -49,11 +53,21 @@ Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& run
 // sentence only where there is no interval).
 Comparison ContrastFigures(const std::vector<RunFigure>& base,
                            const std::vector<RunFigure>& figures);
+// Within this band around 1 a difference is too small to matter for a driver report.
+constexpr double kSameBand = 0.05;
+// Where the machine's speed changed between the sides, the time on screen relative to it
+// must differ by more than this for a verdict.
+constexpr double kMachineBand = 0.10;
+
 // "same" inside +-5 %, "slower" or "faster" when the interval excludes 1, else "inconclusive".
 std::string Classify(double low, double high);
+// Half the width of an interval as a factor, and the sentence that says it.
+double Resolution(double low, double high);
+std::string ResolutionText(double resolution);
 std::string IntervalText(double low, double high);
-// Judges the comparison on the controls as well: where the machine's own speed changed
-// between the sides, no verdict rests on the raw times that the controls explain.
+// Judges the comparison on the controls as well: where the machine's own speed did not
+// change, raw times decide, or else the time relative to the machine; where it changed, only
+// the time relative to the machine, beyond a band.
 void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::vector<Run>& runs,
                        const std::string& baseName, const std::string& sideName);
 

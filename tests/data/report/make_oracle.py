@@ -31,13 +31,20 @@ def series(n, median, spread, lag1=0.0, spell=0.0):
     return out
 
 
+# Blocks of at least 12 consecutive passes, at most 8 blocks, and never an interval from
+# fewer than 3 blocks: where 12 leave room for fewer, 3 blocks of at least 8.
+BLOCK_LENGTH, MIN_BLOCK_LENGTH, MIN_BLOCKS, MAX_BLOCKS = 12, 8, 3, 8
+
+
 def block_estimate(values):
     n = len(values)
     median = float(np.median(values))
-    length = max(12, -(-n // 8))
+    length = max(BLOCK_LENGTH, -(-n // MAX_BLOCKS))
     blocks = n // length
+    if blocks < MIN_BLOCKS and n // MIN_BLOCKS >= MIN_BLOCK_LENGTH:
+        blocks = MIN_BLOCKS
     result = {"median": median, "blocks": 0, "freedom": 0.0}
-    if blocks < 2:
+    if blocks < MIN_BLOCKS:
         return result
     result["blocks"] = blocks
     logs = [math.log(np.median(values[i * n // blocks:(i + 1) * n // blocks])) for i in range(blocks)]
@@ -101,6 +108,7 @@ def summary(values):
 
 
 runs = {
+    "default_24": series(24, 2.6, 0.1, lag1=0.44),
     "iid_48": series(48, 2.6, 0.08),
     "correlated_200": series(200, 2.6, 0.1, lag1=0.44, spell=0.15),
     "short_30": series(30, 4.8, 0.1),
@@ -161,17 +169,43 @@ def controlled_runs(count, cycles, machine, driver, memory_ms=2.4, screen_ms=2.6
     return runs
 
 
+# Runs whose passes each had a control pass drawn right after them: a list of (pass, control)
+# pairs, the two moved alike by the machine's drift.
+def paired_runs(count, n, machine, driver, memory_ms=2.4, screen_ms=2.6):
+    runs = []
+    for _ in range(count):
+        level = rng.normal(0, 0.03)
+        drift = 0.0
+        pairs = []
+        for _ in range(n):
+            drift = 0.9 * drift + rng.normal(0, 0.04)  # the machine wanders within the run
+            pairs.append([round(screen_ms * machine * driver * math.exp(level + drift + rng.normal(0, 0.03)), 4),
+                          round(memory_ms * machine * math.exp(level + drift + rng.normal(0, 0.03)), 4)])
+        runs.append({"pairs": pairs})
+    return runs
+
+
 def paired_blocks(run):
     return [(c["passes"], c["controls"]) for c in run]
 
 
+def passes_of(run):
+    if isinstance(run, dict):
+        return [p for p, _ in run["pairs"]]
+    return [v for c in run for v in c["passes"]]
+
+
 def memory_figure(run):
+    if isinstance(run, dict):
+        return raw_figure([c for _, c in run["pairs"]])
     controls = [v for c in run for v in c["controls"]]
     logs = [math.log(np.median(c)) for _, c in paired_blocks(run)]
     return block_figure(math.log(np.median(controls)), logs)
 
 
 def relative_figure(run):
+    if isinstance(run, dict):
+        return raw_figure([p / c for p, c in run["pairs"]])
     passes = [v for c in run for v in c["passes"]]
     controls = [v for c in run for v in c["controls"]]
     logs = [math.log(np.median(p)) - math.log(np.median(c)) for p, c in paired_blocks(run)]
@@ -179,7 +213,7 @@ def relative_figure(run):
 
 
 def block_figure(centre, logs):
-    if len(logs) < 2:
+    if len(logs) < MIN_BLOCKS:
         return centre, 0.0, 0.0
     return centre, float(np.std(logs, ddof=1)) / math.sqrt(len(logs)), float(len(logs) - 1)
 
@@ -190,19 +224,26 @@ MACHINE_BAND = 0.10
 
 
 def judge(a, b):
-    """The verdict with the machine taken out: it stands only where raw times and on screen /
-    in memory give the same one; where the controls differ beyond their runs' spread, a
-    difference must also lie wholly beyond the band."""
-    raw = compare([[v for c in r for v in c["passes"]] for r in a],
-                  [[v for c in r for v in c["passes"]] for r in b])
+    """The verdict with the machine taken out. The control shows the machine unchanged (in
+    memory within the band): raw times decide, or where they cannot, on screen / in memory.
+    It shows the machine changed: on screen / in memory decides, beyond the band. It cannot
+    tell: raw times stand where on screen / in memory agrees; else on screen / in memory, where
+    it says "same" or lies beyond the band."""
+    raw = compare([passes_of(r) for r in a], [passes_of(r) for r in b])
     memory = contrast([memory_figure(r) for r in a], [memory_figure(r) for r in b])
     relative = contrast([relative_figure(r) for r in a], [relative_figure(r) for r in b])
     changed = memory["verdict"] in ("slower", "faster")
-    verdict = raw["verdict"]
+    steady = memory["low"] >= 1 / (1 + MACHINE_BAND) and memory["high"] <= 1 + MACHINE_BAND
     beyond = relative["low"] > 1 + MACHINE_BAND or relative["high"] < 1 / (1 + MACHINE_BAND)
-    differs = verdict in ("slower", "faster")
-    if relative["verdict"] != verdict or (changed and differs and not beyond):
-        verdict = "inconclusive"
+    verdict = raw["verdict"]
+    if steady:
+        if verdict == "inconclusive":
+            verdict = relative["verdict"]
+    elif not changed:
+        if relative["verdict"] != verdict:
+            verdict = relative["verdict"] if beyond or relative["verdict"] == "same" else "inconclusive"
+    else:
+        verdict = relative["verdict"] if beyond else "inconclusive"
     return {"raw": raw, "memory": memory, "relative": relative, "machine_changed": changed,
             "verdict": verdict}
 
@@ -215,6 +256,11 @@ machine_cases = {
     "driver_and_machine_slower": (controlled_runs(3, 3, 1.0, 1.0), controlled_runs(3, 3, 1.5, 2.0)),
     "one_run_a_side": (controlled_runs(1, 6, 1.0, 1.0), controlled_runs(1, 6, 1.0, 1.02)),
     "same_build_agrees": (controlled_runs(3, 4, 1.0, 1.0), controlled_runs(3, 4, 1.0, 1.0)),
+    "paired_driver_slower": (paired_runs(2, 24, 1.0, 1.0), paired_runs(2, 24, 1.0, 2.5)),
+    "paired_machine_slower": (paired_runs(3, 24, 1.0, 1.0), paired_runs(3, 24, 2.0, 1.0)),
+    "paired_same_build": (paired_runs(3, 120, 1.0, 1.0), paired_runs(3, 120, 1.0, 1.0)),
+    "paired_driver_slower_machine_faster": (paired_runs(3, 24, 1.0, 1.0),
+                                            paired_runs(3, 24, 0.6, 1.5)),
 }
 oracle["machine"] = [{"name": name, "a": a, "b": b, "expected": judge(a, b)}
                      for name, (a, b) in machine_cases.items()]
