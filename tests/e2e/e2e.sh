@@ -71,7 +71,8 @@ put_back() {
 # throttle that keeps stopping Zolvik, a CPU group that holds it, a sweep still sizing it.
 clear_leftovers() {
     local group task
-    pkill -f 'tests/e2e/throttle.py' 2>/dev/null
+    # Only the throttles of this session's Zolvik: another build's e2e run may have its own.
+    [ -s "$state/zolvik.pid" ] && pkill -f "tests/e2e/throttle.py .* $(cat "$state/zolvik.pid")( |\$)" 2>/dev/null
     for task in $(pgrep -f 'zolvik-report.exe --sweep'); do
         [ "$(readlink "/proc/$task/cwd")" = "$build" ] && kill "$task" 2>/dev/null
     done
