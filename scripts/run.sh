@@ -44,7 +44,7 @@ echo "screenshot: $screenshot"
 if [ "$samples" -gt 0 ]; then
     rm -f build/run/samples.csv # this script's own output of the last time
     (cd build/run && "$ZOLVIK_WINE" "$root/build/windows-release/zolvik-report.exe" \
-        --samples "$samples" --csv samples.csv </dev/null 2>&1 | tr -d '\r' | grep -v -E '^(sample|reset:) ')
+        --samples "$samples" --csv samples.csv ${ZOLVIK_RUN_TRACE:+--trace "$ZOLVIK_RUN_TRACE"} </dev/null 2>&1 | tr -d '\r' | grep -v -E '^(sample|reset:) ')
     echo "samples: $root/build/run/samples.csv"
 fi
 # No window manager on Xvfb: the keyboard focus follows the pointer.

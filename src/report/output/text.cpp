@@ -50,7 +50,16 @@ void PrintControl(std::FILE* out, const Run& run)
     std::fprintf(out, "  control, the same grid drawn in memory: %zu passes, median %.6f ms\n",
                  e.count, e.median);
     std::fprintf(out, "  on screen: %.2f times as long as in memory", e.ratio);
-    if (e.high > 0) {
+    if (e.pairs > 0 && e.high > 0) {
+        std::fprintf(out,
+                     " (95 %% interval %.2f-%.2f, %zu blocks of %zu passes and their control)\n",
+                     e.low, e.high, e.blocks, e.pairs / e.blocks);
+    } else if (e.pairs > 0) {
+        std::fprintf(out,
+                     " (%zu passes with a control pass of their own, too few for an interval: "
+                     "%zu or more are needed)\n",
+                     e.pairs, kMinBlocks * kMinBlockLength);
+    } else if (e.high > 0) {
         std::fprintf(out, " (95 %% interval %.2f-%.2f, %zu blocks)\n", e.low, e.high, e.blocks);
     } else {
         std::fprintf(out, " (too few control spells for an interval)\n");

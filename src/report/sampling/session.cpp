@@ -49,6 +49,7 @@ struct Session {
     double chunkMs = kChunkMs;
     double lastControlMs = 0;
     double controlsMs = 0;         // spent on the control so far
+    double passesMs = 0;           // the recorded passes' own time
     bool pairedSinceReset = false; // a control pass was drawn right after a recorded pass
 };
 
@@ -155,7 +156,7 @@ void PairedControl(Session& s, const Sample& sample)
     const double started = s.port.now();
     const double expected = s.lastControlMs > 0 ? s.lastControlMs : sample.durationMs;
     if (started + expected * (1 + kPairMargin) > IdleUntil(s.t, started) ||
-        expected > kPairCostOfPass * sample.durationMs ||
+        s.controlsMs + expected > kPairCostOfPass * s.passesMs ||
         s.controlsMs + expected > kControlShare * (started - s.start)) {
         return;
     }
@@ -218,6 +219,7 @@ bool LookOnce(Session& s)
         const Sample sample = {s.result.samples.size() + 1, (look.at - s.start) / 1000.0,
                                outcome.durationMs};
         s.result.samples.push_back(sample);
+        s.passesMs += sample.durationMs;
         s.result.maxErrorMs = std::max(s.result.maxErrorMs, outcome.errorBoundMs);
         s.result.backToBack = s.result.backToBack || outcome.durationMs > kTimerPeriodMs;
         Trace(s, look.at, "look", seen, Printed("recorded %.6f ms", outcome.durationMs));

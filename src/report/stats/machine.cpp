@@ -129,6 +129,7 @@ ControlEstimate EstimateControl(const Run& run)
         return e;
     }
     e.median = Median(ControlDurations(run));
+    e.pairs = Paired(run) ? PairedRatios(run).size() : 0;
     const RunFigure relative = RelativeFigure(run);
     e.ratio = std::exp(relative.logValue);
     e.blocks = relative.freedom > 0 ? static_cast<std::size_t>(relative.freedom) + 1 : 0;

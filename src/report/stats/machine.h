@@ -45,6 +45,7 @@ struct ControlEstimate {
     double low = 0;
     double high = 0; // both 0 without an interval
     std::size_t blocks = 0;
+    std::size_t pairs = 0; // passes with a control pass of their own; 0: spells before resets
 };
 ControlEstimate EstimateControl(const Run& run);
 

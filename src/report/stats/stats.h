@@ -27,7 +27,7 @@ double SampleVariance(const std::vector<double>& values);
 // error of the run's log median, with blocks - 1 degrees of freedom. Never from fewer than
 // three blocks: from two, one degree of freedom makes the interval either absurdly wide or,
 // by chance, absurdly narrow. Blocks are of twelve passes or more where a run has room for
-// three of them, down to eight where it has not: a run of the default 24 passes has three
+// three of them, down to seven where it has not: a run of the default 24 passes has three
 // blocks of eight.
 struct MedianEstimate {
     double median = 0;
@@ -41,7 +41,7 @@ struct MedianEstimate {
 };
 
 constexpr std::size_t kBlockLength = 12;
-constexpr std::size_t kMinBlockLength = 8;
+constexpr std::size_t kMinBlockLength = 7;
 constexpr std::size_t kMinBlocks = 3;
 constexpr std::size_t kMaxBlocks = 8;
 MedianEstimate EstimateMedian(const std::vector<double>& durations);

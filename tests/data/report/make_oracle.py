@@ -32,8 +32,8 @@ def series(n, median, spread, lag1=0.0, spell=0.0):
 
 
 # Blocks of at least 12 consecutive passes, at most 8 blocks, and never an interval from
-# fewer than 3 blocks: where 12 leave room for fewer, 3 blocks of at least 8.
-BLOCK_LENGTH, MIN_BLOCK_LENGTH, MIN_BLOCKS, MAX_BLOCKS = 12, 8, 3, 8
+# fewer than 3 blocks: where 12 leave room for fewer, 3 blocks of at least 7.
+BLOCK_LENGTH, MIN_BLOCK_LENGTH, MIN_BLOCKS, MAX_BLOCKS = 12, 7, 3, 8
 
 
 def block_estimate(values):
