@@ -116,3 +116,16 @@ zolvik_end_session() {
     [ -n "${zolvik_pid:-}" ] && kill "$zolvik_pid" 2>/dev/null
     zolvik_stop_wine
 }
+
+# For a script that records runs on Wine: the programs built in $1/build/windows-release (in
+# `build`), a claimed prefix, Zolvik running on a private 1600 x 1200 Xvfb, and a `throttle`
+# that the session's end stops too.
+zolvik_recording_session() {
+    build="$1/build/windows-release"
+    [ -x "$build/zolvik-report.exe" ] || { echo "build the windows-release preset first" >&2; exit 1; }
+    zolvik_session "$1/build/wine"
+    throttle=""
+    trap '[ -n "$throttle" ] && kill "$throttle" 2>/dev/null; zolvik_end_session' EXIT
+    zolvik_start_program "$1/build/wine/record-display" 1600x1200 "$build"
+    sleep 5
+}

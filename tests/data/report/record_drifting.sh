@@ -10,16 +10,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 runs=${1:-12} samples=${2:-16} spell=${3:-35}
-build="$root/build/windows-release"
-[ -x "$build/zolvik-report.exe" ] || { echo "build the windows-release preset first" >&2; exit 1; }
 source "$root/scripts/wine.sh"
-zolvik_session "$root/build/wine"
-throttle=""
-trap '[ -n "$throttle" ] && kill "$throttle" 2>/dev/null; zolvik_end_session' EXIT
 out="$here/drifting.json"
 rm -f "$out"
-zolvik_start_program "$root/build/wine/record-display" 1600x1200 "$build"
-sleep 5
+zolvik_recording_session "$root"
 (cd "$build" && exec "$ZOLVIK_WINE" zolvik-report.exe --samples "$samples" --runs "$runs" \
     --pause 2 --json "$out" </dev/null >/dev/null 2>&1) &
 report_pid=$!

@@ -14,14 +14,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../../.." && pwd)
 only=${1:-}
-build="$root/build/windows-release"
-[ -x "$build/zolvik-report.exe" ] || { echo "build the windows-release preset first" >&2; exit 1; }
 source "$root/scripts/wine.sh"
-zolvik_session "$root/build/wine"
-throttle=""
-trap '[ -n "$throttle" ] && kill "$throttle" 2>/dev/null; zolvik_end_session' EXIT
-zolvik_start_program "$root/build/wine/record-display" 1600x1200 "$build"
-sleep 5
+zolvik_recording_session "$root"
 throttle_py=("/usr/bin/python3" "$root/tests/e2e/throttle.py")
 
 # Every process of this session: this prefix's Wine processes, its server, and Xvfb.
