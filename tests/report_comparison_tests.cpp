@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -105,6 +106,16 @@ TEST_F(ThreeSides, TextAndJsonGiveOneTableWithEachSideAgainstTheFirst)
     EXPECT_NE(json["warnings"][1].get<std::string>().find("has no control measurement"),
               std::string::npos);
     EXPECT_EQ(json["sides"][1]["on_screen_per_in_memory"], nullptr);
+
+    // Each side says the smallest difference its runs could show: half its interval's width.
+    const double low = json["sides"][1]["low"];
+    const double high = json["sides"][1]["high"];
+    EXPECT_NEAR(json["sides"][1]["resolution"].get<double>(), std::sqrt(high / low), 1e-12);
+    char said[80];
+    std::snprintf(said, sizeof said, "these runs show differences beyond +-%.0f %%",
+                  std::ceil((std::sqrt(high / low) - 1) * 100));
+    EXPECT_NE(text.find(std::string("slower than A (95 % interval")), std::string::npos);
+    EXPECT_NE(text.find(said), std::string::npos) << said << "\n" << text;
 }
 
 std::size_t Count(const std::string& text, const std::string& what)
@@ -149,6 +160,7 @@ TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
     EXPECT_NE(html.find("<strong>driver_version</strong> (differs)"), std::string::npos) << html;
     EXPECT_NE(html.find("<td>screen.width</td>"), std::string::npos) << html; // the same on all
     EXPECT_NE(html.find("<li><strong>B</strong>: B is 2.0"), std::string::npos) << html;
+    EXPECT_EQ(Count(html, "; these runs show differences beyond +-"), 2u) << html;
     EXPECT_NE(html.find("<td>AMD Radeon | HD 7700</td>"), std::string::npos) << html;
     EXPECT_NE(html.find("<img alt=\"Each side's passes run by run"), std::string::npos) << html;
     EXPECT_NE(html.find("<li>the sides ran on different power sources"), std::string::npos);
