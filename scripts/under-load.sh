@@ -14,8 +14,9 @@ for run in $(seq "$runs"); do
     source build/windows-release/e2e/session.env
     /usr/bin/python3 tests/e2e/slow_machine.py "$off" "$period" "$WINEPREFIX" "$ZOLVIK_XVFB_PID" &
     slower=$!
-    ctest --preset windows-release -R "$cases" -FS wine -FC wine 2>&1 |
-        grep -E 'Test +#|tests passed|Failed'
+    # The whole output of a failing case is kept in under-load-N.log beside the build.
+    ctest --preset windows-release -R "$cases" -FS wine -FC wine --output-on-failure 2>&1 |
+        tee "build/windows-release/under-load-$run.log" | grep -E 'Test +#|tests passed|Failed'
     kill "$slower"
     wait "$slower"
     ctest --preset windows-release -R '^e2e_cleanup$' >/dev/null
