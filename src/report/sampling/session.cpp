@@ -23,8 +23,10 @@ constexpr double kSpellShareOfPass = 0.5;
 // slow (a huge drawing area) it neither starves the program's passes nor drags the run out.
 constexpr double kControlShare = 0.2;
 // A control pass paired with a pass runs only where this much more than its last time still
-// ends before the program's next pass can start, and where it takes no longer than this many
-// of the pass's own time, so that the companion's CPU stays within twice the program's.
+// ends before the program's next pass can start, and while all control passes so far have
+// taken no more than this many times the recorded passes' own time: the program's passes
+// also clear the area and draw the readout, so the companion's CPU stays within about twice
+// the program's.
 constexpr double kPairMargin = 0.5;
 constexpr double kPairCostOfPass = 1.5;
 
@@ -150,7 +152,8 @@ void ControlSpell(Session& s)
 // A control pass right after the pass just recorded, while the program idles before its next
 // one: the two are drawn within milliseconds, so that whatever moves the machine moves both,
 // and their ratio is the driver's alone. Only where it ends before the next pass can start
-// (so never where passes run back to back) and within the control's share of the run.
+// (so never where passes run back to back), within its cost, and within the control's share
+// of the run.
 void PairedControl(Session& s, const Sample& sample)
 {
     const double started = s.port.now();
