@@ -71,7 +71,7 @@ std::vector<SweepVisit> Simulated(const std::vector<ClientSize>& areas,
     std::vector<SweepVisit> visits;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const ClientSize area = areas[static_cast<std::size_t>(order[i])];
-        const GridWork work = WorkOf(area.width, area.height);
+        const GridWork work = WorkOf(area);
         const double cost = 0.3 + 2.0 * (work.horizontalLines + work.verticalLines) / 1000 +
                             4.0 * work.pixels / 1e6;
         const double machine =
@@ -103,16 +103,16 @@ TEST(SweepWork, LinesAndPixelsAsTheGridIsWalkedLineByLine)
         const std::string size = item.key();
         const int width = std::stoi(size.substr(0, size.find('x')));
         const int height = std::stoi(size.substr(size.find('x') + 1));
-        const GridWork w = WorkOf(width, height);
+        const GridWork w = WorkOf({width, height});
         EXPECT_EQ(w.horizontalLines, item.value()[0].get<double>()) << size;
         EXPECT_EQ(w.verticalLines, item.value()[1].get<double>()) << size;
         EXPECT_EQ(w.pixels, item.value()[2].get<double>()) << size;
     }
     // The designed area: 1,125 line calls, 150 horizontal and 225 vertical a colour.
-    const GridWork designed = WorkOf(908, 688);
+    const GridWork designed = WorkOf({908, 688});
     EXPECT_EQ(designed.horizontalLines + designed.verticalLines, 1125);
-    EXPECT_EQ(AreaName(908, 688), "900 x 600");
-    EXPECT_EQ(AreaName(408, 60), "400 wide, vertical lines only");
+    EXPECT_EQ(AreaName(AreaOfClient({908, 688})), "900 x 600");
+    EXPECT_EQ(AreaName(AreaOfClient({408, 60})), "400 wide, vertical lines only");
 }
 
 TEST(SweepFit, AgreesWithScipyOnEverySweep)
@@ -230,7 +230,7 @@ TEST(SweepPlan, AreasSmallAndLargeWideAndTallAndOfOneDirection)
         EXPECT_LE(a.width, 1920);
         EXPECT_LE(a.height, 1040);
         EXPECT_GE(a.width, 408);
-        verticalOnly += WorkOf(a.width, a.height).horizontalLines == 0 ? 1 : 0;
+        verticalOnly += WorkOf(a).horizontalLines == 0 ? 1 : 0;
         EXPECT_EQ(std::count_if(areas.begin(), areas.end(),
                                 [&](const ClientSize& b) {
                                     return a.width == b.width && a.height == b.height;
@@ -276,10 +276,8 @@ TEST(SweepPlan, OrderVisitsEveryAreaEachRoundAndSpreadsDrift)
         for (std::size_t i = 0; i < sorted.size(); ++i) {
             sorted[i] = static_cast<int>(i);
         }
-        std::sort(sorted.begin(), sorted.end(), [&](int a, int b) {
-            return WorkOf(areas[a].width, areas[a].height).pixels <
-                   WorkOf(areas[b].width, areas[b].height).pixels;
-        });
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](int a, int b) { return WorkOf(areas[a]).pixels < WorkOf(areas[b]).pixels; });
         bySize.insert(bySize.end(), sorted.begin(), sorted.end());
     }
     const double spread = SplitBias(Simulated(areas, order, 0.3));

@@ -1,9 +1,10 @@
 #include "bench.h"
 
+#include "../facts/zolvik_facts.h"
+
 namespace
 {
 
-constexpr int kGridPitch = 4;
 // Black, red, blue: each colour overdraws the one before, so the grid left on screen is blue.
 constexpr COLORREF kPenColours[] = {0x000000, 0x0000FF, 0xFF0000};
 

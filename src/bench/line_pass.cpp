@@ -1,6 +1,8 @@
 #include "bench.h"
 
-RECT drawRect = {4, 84, 904, 684};
+#include "../facts/zolvik_facts.h"
+
+RECT drawRect = {kAreaLeft, kAreaTop, kAreaLeft + 900, kAreaTop + 600};
 
 void RunLinePass(HWND window)
 {

@@ -12,6 +12,7 @@
 #include "windows/environment.h"
 #include "windows/sampler.h"
 #include "windows/sweep_window.h"
+#include "zolvik_facts.h"
 
 #include <windows.h>
 
@@ -33,13 +34,13 @@ int Fail(int code, const std::string& message)
 HWND FindProgram(int& code, std::string& error)
 {
     code = kExitNoWindow;
-    HWND window = FindWindowW(L"ZolvikWindowClass", nullptr);
+    HWND window = FindWindowW(ZOLVIK_WINDOW_CLASS, nullptr);
     if (!window) {
         error = "no Zolvik window is open (class ZolvikWindowClass)";
         return nullptr;
     }
     // Two windows of the program would each take the other's resets and readouts.
-    if (FindWindowExW(nullptr, window, L"ZolvikWindowClass", nullptr)) {
+    if (FindWindowExW(nullptr, window, ZOLVIK_WINDOW_CLASS, nullptr)) {
         error = "more than one Zolvik window is open: close all but one";
         return nullptr;
     }
@@ -51,7 +52,7 @@ HWND FindProgram(int& code, std::string& error)
 HWND FindProgramAndButton(HWND& button, int& code, std::string& error)
 {
     HWND window = FindProgram(code, error);
-    button = window ? GetDlgItem(window, 1) : nullptr;
+    button = window ? GetDlgItem(window, IDC_RESET_STATISTICS) : nullptr;
     if (window && !button) {
         code = kExitNoWindow;
         error = "the window has no \"Reset statistics\" button";

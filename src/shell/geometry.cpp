@@ -4,13 +4,6 @@
 
 WindowGeometry windowGeometry = {{0, 0, 908, 688}, 0, 0, {0, 0, 908, 688}};
 
-namespace
-{
-
-constexpr int kMargin = 4; // between the drawing rectangle and the client edges
-
-} // namespace
-
 bool ComputeWindowSize()
 {
     RECT& rect = windowGeometry.windowRect;
@@ -34,6 +27,6 @@ void Relayout(HWND window, bool force)
         return;
     }
     windowGeometry.lastClientRect = client;
-    drawRect.right = client.right - kMargin;
-    drawRect.bottom = client.bottom - kMargin;
+    drawRect.right = client.right - kAreaMargin;
+    drawRect.bottom = client.bottom - kAreaMargin;
 }

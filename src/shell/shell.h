@@ -1,11 +1,9 @@
 // The window shell: the main window's geometry, its procedure and its controls.
 #pragma once
 
-#include <windows.h>
+#include "../facts/zolvik_facts.h"
 
-// Child-window identifiers of the two controls.
-constexpr int IDC_RESET_STATISTICS = 1;
-constexpr int IDC_ALLOW_RESIZING = 10;
+#include <windows.h>
 
 // The sizes the main window is designed for, and the client area the drawing rectangle was
 // last fitted to.

@@ -5,7 +5,7 @@
 namespace
 {
 
-const wchar_t kClassName[] = L"ZolvikWindowClass";
+const wchar_t kClassName[] = ZOLVIK_WINDOW_CLASS;
 const wchar_t kTitle[] =
     L"Zolvik (specifically for demonstration of RADEON drivers 2D bug) v. 1.3.0.0";
 constexpr UINT kPassPeriodMs = 500;

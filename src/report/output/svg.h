@@ -1,7 +1,7 @@
 // The pieces every picture is drawn with: a standalone SVG document, axes with round ticks.
 #pragma once
 
-#include "results/results.h"
+#include "model/run.h"
 
 #include <sstream>
 #include <string>

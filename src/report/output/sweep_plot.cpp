@@ -1,7 +1,7 @@
 // The picture of a sweep: pass time against pixels on logarithmic axes, one colour per shape
 // of area, and the model's value at each area on screen and in memory.
 #include "output/sweep_output.h"
-#include "program_layout.h"
+#include "model/grid.h"
 #include "output/svg.h"
 
 #include <algorithm>
@@ -22,8 +22,9 @@ const Shape kShapes[] = {{"wider than 2:1", "#e07b00"},
 
 const Shape& ShapeOf(int clientWidth, int clientHeight)
 {
-    const double width = clientWidth - kAreaExtraWidth;
-    const double height = clientHeight - kAreaExtraHeight;
+    const DrawingArea area = AreaOfClient({clientWidth, clientHeight});
+    const double width = area.width;
+    const double height = area.height;
     return height <= 0          ? kShapes[2]
            : width > 2 * height ? kShapes[0]
            : height > 2 * width ? kShapes[1]
@@ -83,7 +84,7 @@ int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const st
     double shortest = 1e300;
     double longest = 1e-3;
     for (const SweepVisit& v : record.visits) {
-        const double pixels = std::max(WorkOf(v.clientWidth, v.clientHeight).pixels, 1.0);
+        const double pixels = std::max(WorkOf({v.clientWidth, v.clientHeight}).pixels, 1.0);
         fewest = std::min(fewest, pixels);
         most = std::max(most, pixels);
         for (const std::vector<double>* passes : {&v.passes, &v.controls}) {
@@ -106,7 +107,7 @@ int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const st
              13, turn.c_str());
     const SweepFit fit = FitSweep(record.visits);
     for (const SweepVisit& v : record.visits) {
-        const GridWork work = WorkOf(v.clientWidth, v.clientHeight);
+        const GridWork work = WorkOf({v.clientWidth, v.clientHeight});
         const double at = x.At(std::log10(std::max(work.pixels, 1.0)));
         for (double d : v.controls) {
             svg.Dot(at + 4, y.At(std::log10(std::max(d, 1e-4))), "#999999", 1.8);

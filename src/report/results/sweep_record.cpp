@@ -1,7 +1,9 @@
 #include "results/sweep_record.h"
 
 #include "exit_codes.h"
+#include "model/grid.h"
 #include "results/files.h"
+#include "stats/sweep_fit.h"
 
 #include <nlohmann/json.hpp>
 
@@ -53,10 +55,10 @@ json FitJson(const std::vector<SweepVisit>& visits)
 
 json VisitJson(const SweepVisit& visit, std::size_t number)
 {
-    const GridWork work = WorkOf(visit.clientWidth, visit.clientHeight);
+    const GridWork work = WorkOf({visit.clientWidth, visit.clientHeight});
     return {{"visit", number},
             {"client_area", {{"width", visit.clientWidth}, {"height", visit.clientHeight}}},
-            {"drawing_area", AreaName(visit.clientWidth, visit.clientHeight)},
+            {"drawing_area", AreaName(AreaOfClient({visit.clientWidth, visit.clientHeight}))},
             {"horizontal_lines", work.horizontalLines},
             {"vertical_lines", work.verticalLines},
             {"pixels", work.pixels},

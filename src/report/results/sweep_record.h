@@ -2,18 +2,10 @@
 // fit. Read back for pictures and for comparing two sweeps.
 #pragma once
 
-#include "results/results.h"
-#include "stats/sweep_fit.h"
+#include "model/sweep.h"
 
 #include <string>
 #include <vector>
-
-struct SweepRecord {
-    Provenance provenance;
-    std::string started; // UTC, ISO 8601
-    std::vector<SweepVisit> visits;
-    std::vector<std::string> warnings;
-};
 
 // A new file only; written whole or not at all. Returns an exit code.
 int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, std::string& error);

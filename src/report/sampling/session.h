@@ -3,7 +3,7 @@
 // against a simulated program in the native tests.
 #pragma once
 
-#include "results/results.h"
+#include "model/run.h"
 #include "sampling/sampling.h"
 
 #include <functional>

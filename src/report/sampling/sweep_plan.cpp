@@ -1,7 +1,4 @@
 #include "sampling/sweep_plan.h"
-#include "program_layout.h"
-
-#include "stats/sweep_fit.h"
 
 #include <algorithm>
 
@@ -15,7 +12,7 @@ constexpr int kDesignedHeight = 600;
 
 ClientSize Client(int areaWidth, int areaHeight)
 {
-    return {areaWidth + kAreaExtraWidth, areaHeight + kAreaExtraHeight};
+    return ClientOfArea({areaWidth, areaHeight});
 }
 
 bool SameSize(const ClientSize& a, const ClientSize& b)
@@ -68,8 +65,7 @@ std::vector<int> SweepOrder(const std::vector<ClientSize>& areas, int rounds)
         bySize[i] = static_cast<int>(i);
     }
     std::stable_sort(bySize.begin(), bySize.end(), [&](int a, int b) {
-        return WorkOf(areas[a].width, areas[a].height).pixels <
-               WorkOf(areas[b].width, areas[b].height).pixels;
+        return WorkOf(areas[a]).pixels < WorkOf(areas[b]).pixels;
     });
     // Smallest, largest, second smallest, second largest, ...
     std::vector<int> alternating;

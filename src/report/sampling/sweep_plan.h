@@ -2,12 +2,9 @@
 // from a pixel's, and ordered so that a machine drifting in speed falls on every area alike.
 #pragma once
 
-#include <vector>
+#include "model/grid.h"
 
-struct ClientSize {
-    int width = 0;
-    int height = 0;
-};
+#include <vector>
 
 // The largest drawing area a sweep goes to, whatever the screen holds: a 4K display's.
 constexpr int kSweepMostWidth = 3840;

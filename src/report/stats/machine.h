@@ -2,7 +2,7 @@
 // by the sampler at the same time, and each run's figures as comparisons pool them.
 #pragma once
 
-#include "results/results.h"
+#include "model/run.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,5 +1,5 @@
 #include "stats/sweep_fit.h"
-#include "program_layout.h"
+#include "model/grid.h"
 
 #include "stats/stats.h"
 
@@ -19,22 +19,6 @@ namespace
 // and pixels.
 constexpr double kLackOfFitLevel = 0.01;
 constexpr double kTolerableMiss = 0.05;
-
-// Lines of one direction run from `from` to `to`, the end point left out, on a client extent
-// of `extent`: the pixels that land.
-double PixelsOfLine(int from, int to, int extent)
-{
-    const int low = to > from ? from : to + 1;
-    const int high = to > from ? to - 1 : from;
-    const int first = std::max(low, 0);
-    const int last = std::min(high, extent - 1);
-    return last >= first ? last - first + 1 : 0;
-}
-
-int LinesAcross(int from, int to)
-{
-    return to > from ? (to - from + kGridPitch - 1) / kGridPitch : 0;
-}
 
 using Matrix = std::vector<std::vector<double>>;
 
@@ -123,7 +107,7 @@ std::vector<Row> RowsOf(const std::vector<SweepVisit>& visits, bool control, boo
         }
         Row row;
         row.area = {visit.clientWidth, visit.clientHeight};
-        row.x = Regressors(WorkOf(visit.clientWidth, visit.clientHeight), apart);
+        row.x = Regressors(WorkOf({visit.clientWidth, visit.clientHeight}), apart);
         row.y = Median(passes);
         byArea[row.area].push_back(row.y);
         rows.push_back(row);
@@ -187,7 +171,7 @@ void JudgeResiduals(const std::vector<Row>& rows, const std::vector<double>& bet
 
 void SayHowItFits(ModelFit& fit)
 {
-    const std::string where = AreaName(fit.residualWidth, fit.residualHeight);
+    const std::string where = AreaName(AreaOfClient({fit.residualWidth, fit.residualHeight}));
     const bool lacks = fit.lackOfFitP >= 0 && fit.lackOfFitP < kLackOfFitLevel;
     if (lacks && fit.largestResidual > kTolerableMiss) {
         fit.stands = false;
@@ -214,30 +198,6 @@ void SayHowItFits(ModelFit& fit)
 }
 
 } // namespace
-
-GridWork WorkOf(int clientWidth, int clientHeight)
-{
-    const int right = clientWidth - kAreaMargin;
-    const int bottom = clientHeight - kAreaMargin;
-    GridWork work;
-    const int across = LinesAcross(kAreaTop, bottom);
-    const int down = LinesAcross(kAreaLeft, right);
-    work.horizontalLines = kGridColours * across;
-    work.verticalLines = kGridColours * down;
-    work.pixels = kGridColours * (across * PixelsOfLine(kAreaLeft, right, clientWidth) +
-                                  down * PixelsOfLine(kAreaTop, bottom, clientHeight));
-    return work;
-}
-
-std::string AreaName(int clientWidth, int clientHeight)
-{
-    const int width = clientWidth - kAreaLeft - kAreaMargin;
-    const int height = clientHeight - kAreaTop - kAreaMargin;
-    if (height <= 0) {
-        return std::to_string(width) + " wide, vertical lines only";
-    }
-    return std::to_string(width) + " x " + std::to_string(height);
-}
 
 ModelFit FitModel(const std::vector<SweepVisit>& visits, bool control, bool apart)
 {

@@ -2,34 +2,11 @@
 // apart by passes drawn at drawing areas of different sizes and shapes.
 #pragma once
 
+#include "model/sweep.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
-
-// The lines and pixels one pass draws at a client area of the given size: three colours of
-// the program's grid, its lines running backwards where the area is inverted, and clipped to
-// the client area as the platform clips them. Line calls cost the same clipped or not; their
-// pixels count only where they land.
-struct GridWork {
-    double horizontalLines = 0;
-    double verticalLines = 0;
-    double pixels = 0;
-};
-GridWork WorkOf(int clientWidth, int clientHeight);
-// The drawing area a person would name for a client area: "900 x 600", or "900 wide, vertical
-// lines only" where the client area is too low for horizontal lines.
-std::string AreaName(int clientWidth, int clientHeight);
-
-// One visit of a sweep to one area: consecutive passes drawn there, and the control's passes
-// drawn in memory at the same area meanwhile.
-struct SweepVisit {
-    int clientWidth = 0;
-    int clientHeight = 0;
-    double seconds = 0; // since the sweep started
-    std::vector<double> passes;
-    std::vector<double> controls;
-    std::size_t dropped = 0;
-};
 
 // One cost of the model, with its 95 % interval.
 struct Component {

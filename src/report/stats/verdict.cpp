@@ -223,13 +223,6 @@ std::string SideLetter(std::size_t index)
     return std::string(1, static_cast<char>('A' + index % 26));
 }
 
-std::string AreaText(const Run& run)
-{
-    return run.areaWidth > 0 || run.areaHeight > 0
-               ? std::to_string(run.areaWidth) + " x " + std::to_string(run.areaHeight)
-               : std::string();
-}
-
 std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides)
 {
     std::vector<std::string> areas;

@@ -2,7 +2,7 @@
 // being the units, and a sentence that claims no more than the runs hold.
 #pragma once
 
-#include "results/results.h"
+#include "model/run.h"
 #include "stats/machine.h"
 
 #include <cmath>
@@ -90,4 +90,3 @@ std::string SideLetter(std::size_t index);
 
 // Runs that drew different areas, or whose area changed, measured different work.
 std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides);
-std::string AreaText(const Run& run);

@@ -1,5 +1,5 @@
 #include "windows/control_pass.h"
-#include "program_layout.h"
+#include "zolvik_facts.h"
 
 #include "bench/bench.h"
 

@@ -1,7 +1,7 @@
 // The sampling loop's view of a real window: the clock, looks at the readout, probes and
 // resets as messages the program answers between passes, and what is said and recorded.
 #include "windows/sampler.h"
-#include "program_layout.h"
+#include "model/grid.h"
 
 #include "exit_codes.h"
 #include "sampling/session.h"
@@ -55,13 +55,13 @@ Answer Send(HWND target, HWND window, UINT message, double timeoutMs)
     return answer;
 }
 
-// The program keeps a 4-pixel margin left, right and below, and its panel above.
-void DrawingArea(HWND window, int& width, int& height)
+void ReadDrawingArea(HWND window, int& width, int& height)
 {
     RECT client = {0, 0, 0, 0};
     GetClientRect(window, &client);
-    width = client.right > kAreaExtraWidth ? client.right - kAreaExtraWidth : 0;
-    height = client.bottom > kAreaExtraHeight ? client.bottom - kAreaExtraHeight : 0;
+    const DrawingArea area = AreaOfClient({client.right, client.bottom});
+    width = area.width;
+    height = area.height;
 }
 
 struct Viewer {
@@ -88,7 +88,7 @@ Look LookAtReadout(Viewer& viewer)
     if (look.sight == Sight::Readable) {
         int width = 0;
         int height = 0;
-        DrawingArea(viewer.window, width, height);
+        ReadDrawingArea(viewer.window, width, height);
         SampledRun& run = *viewer.run;
         run.areaChanged = run.areaChanged || width != run.areaWidth || height != run.areaHeight;
         const Reading reading = ReadReadout(viewer.camera);
@@ -169,7 +169,7 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
         std::fprintf(stderr, "zolvik-report: cannot read the screen\n");
         return kExitUndecodable;
     }
-    DrawingArea(window, run.areaWidth, run.areaHeight);
+    ReadDrawingArea(window, run.areaWidth, run.areaHeight);
     const double start = NowMs();
     ProgramPort port;
     port.now = NowMs;

@@ -5,6 +5,7 @@
 #include "windows/environment.h"
 #include "windows/sampler.h"
 #include "windows/window_view.h"
+#include "zolvik_facts.h"
 
 #include <cstdio>
 #include <string>
@@ -12,7 +13,6 @@
 namespace
 {
 
-constexpr int kResizeBox = 10; // "Allow window resizing"
 // After a resize the program repaints its panel and the platform shows it a little later: the
 // first look waits that long, rather than find the readout half drawn and pause.
 constexpr DWORD kSettleMs = 150;
@@ -31,14 +31,14 @@ CRITICAL_SECTION windowLock;
 
 bool ResizingAllowed(HWND window)
 {
-    return SendMessageW(GetDlgItem(window, kResizeBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(GetDlgItem(window, IDC_ALLOW_RESIZING), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // The box is clicked, as a person would, so that the program itself switches its size pin.
 void SetResizing(HWND window, bool allowed)
 {
     if (ResizingAllowed(window) != allowed) {
-        SendMessageW(GetDlgItem(window, kResizeBox), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(window, IDC_ALLOW_RESIZING), BM_CLICK, 0, 0);
     }
 }
 

@@ -1,5 +1,5 @@
 #include "windows/window_view.h"
-#include "program_layout.h"
+#include "zolvik_facts.h"
 
 #include "windows/exports.h"
 

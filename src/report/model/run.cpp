@@ -1,4 +1,5 @@
-#include "results/results.h"
+#include "model/run.h"
+#include "model/grid.h"
 
 Run NumberedRun(int number, std::vector<Sample> samples)
 {
@@ -25,4 +26,10 @@ std::vector<double> Durations(const Run& run)
 std::vector<double> ControlDurations(const Run& run)
 {
     return DurationsOf(run.controls);
+}
+
+std::string AreaText(const Run& run)
+{
+    return run.areaWidth > 0 || run.areaHeight > 0 ? AreaName({run.areaWidth, run.areaHeight})
+                                                   : std::string();
 }

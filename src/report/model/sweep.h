@@ -1,0 +1,28 @@
+// A sweep: the program's passes, and the control's, at drawing areas of several sizes and
+// shapes, visit by visit.
+#pragma once
+
+#include "model/run.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// One visit of a sweep to one area: consecutive passes drawn there, and the control's passes
+// drawn in memory at the same area meanwhile.
+struct SweepVisit {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    double seconds = 0; // since the sweep started
+    std::vector<double> passes;
+    std::vector<double> controls;
+    std::size_t dropped = 0;
+};
+
+// What a sweep recorded, with where it ran.
+struct SweepRecord {
+    Provenance provenance;
+    std::string started; // UTC, ISO 8601
+    std::vector<SweepVisit> visits;
+    std::vector<std::string> warnings;
+};
