@@ -5,6 +5,7 @@
 #include "results/results.h"
 #include "stats/stats.h"
 #include "stats/verdict.h"
+#include "verdict_said.h"
 #include "synthetic_runs.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ std::vector<::Run> RecordedRuns()
 
 bool CalledDifferent(const Comparison& c)
 {
-    return c.verdict == "slower" || c.verdict == "faster";
+    return c.verdict == Verdict::Slower || c.verdict == Verdict::Faster;
 }
 
 TEST(ReportAllowance, RecordedRunsOfOneBuildAreNotCalledDifferentAndTwiceTheTimeIsFound)
@@ -62,7 +63,7 @@ TEST(ReportAllowance, RecordedRunsOfOneBuildAreNotCalledDifferentAndTwiceTheTime
             const Comparison same = CompareRuns({runs[i]}, {runs[j]});
             different += CalledDifferent(same);
             widest = std::max(widest, same.ratio);
-            found += CompareRuns({runs[i]}, {Scaled(runs[j], 2)}).verdict == "slower";
+            found += CompareRuns({runs[i]}, {Scaled(runs[j], 2)}).verdict == Verdict::Slower;
         }
     }
     std::printf("recorded runs of one build: %zu runs, %d pairs, %d called different, largest "
@@ -89,7 +90,7 @@ TEST(ReportAllowance, ShortRecordedRunsGiveNoFalseAlarms)
             if (i != j) {
                 ++pairs;
                 different += CalledDifferent(CompareRuns({runs[i]}, {runs[j]}));
-                found += CompareRuns({runs[i]}, {Scaled(runs[j], 2)}).verdict == "slower";
+                found += CompareRuns({runs[i]}, {Scaled(runs[j], 2)}).verdict == Verdict::Slower;
             }
         }
     }
@@ -112,7 +113,7 @@ TEST(ReportAllowance, SyntheticRunsOfOneBuildAreNotCalledDifferentAndTwiceTheTim
             different += CalledDifferent(
                 CompareRuns(synthetic.Runs(1, 2.6, spread), synthetic.Runs(1, 2.6, spread)));
             found += CompareRuns(synthetic.Runs(1, 2.6, spread), synthetic.Runs(1, 5.2, spread))
-                         .verdict == "slower";
+                         .verdict == Verdict::Slower;
         }
         std::printf("synthetic runs, spread %.2f: %d of %d pairs called different; twice the "
                     "time: %d slower\n",
@@ -127,30 +128,32 @@ TEST(ReportAllowance, TheSentenceSaysWhatWasAssumedAndHowToMeasureIt)
     Synthetic synthetic;
     const std::vector<::Run> base = synthetic.Runs(1, 2.6, 0.01);
     const Comparison tenfold = CompareRuns(base, synthetic.Runs(1, 26, 0.01));
-    EXPECT_EQ(tenfold.verdict, "slower");
+    EXPECT_EQ(tenfold.verdict, Verdict::Slower);
     EXPECT_FALSE(tenfold.betweenRuns);
     EXPECT_EQ(tenfold.allowance, kRunAllowance);
-    EXPECT_EQ(tenfold.sentence.rfind("B is ", 0), 0u) << tenfold.sentence;
-    EXPECT_NE(tenfold.sentence.find("x slower than A (95 % interval"), std::string::npos);
-    EXPECT_NE(tenfold.sentence.find(", assuming runs of one build differ by up to 25 %; record "
-                                    "three or more runs a side to measure it)"),
+    EXPECT_EQ(Said(tenfold).rfind("B: 9.", 0), 0u) << Said(tenfold);
+    EXPECT_NE(Said(tenfold).find("x slower than A\n"), std::string::npos) << Said(tenfold);
+    EXPECT_NE(Said(tenfold).find("95 % interval "), std::string::npos) << Said(tenfold);
+    EXPECT_NE(Said(tenfold).find(", assuming runs of one build differ by up to 25 %"),
               std::string::npos)
-        << tenfold.sentence;
+        << Said(tenfold);
 
     // A single run against three: which side is single is named.
     const Comparison close =
-        CompareRuns(synthetic.Runs(3, 2.6, 0.01), synthetic.Runs(1, 2.7, 0.01), "A", "C");
-    EXPECT_EQ(close.verdict, "inconclusive");
-    EXPECT_NE(close.sentence.find("with a single run of C a difference under"), std::string::npos)
-        << close.sentence;
-    EXPECT_NE(close.sentence.find("(--runs 3)"), std::string::npos);
+        CompareRuns(synthetic.Runs(3, 2.6, 0.01), synthetic.Runs(1, 2.7, 0.01));
+    EXPECT_EQ(close.verdict, Verdict::Inconclusive);
+    EXPECT_EQ(close.reason, Reason::SingleRun);
+    EXPECT_NE(Said(close, "C").find("C: no verdict: a single run of C cannot show"),
+              std::string::npos)
+        << Said(close, "C");
+    EXPECT_NE(Said(close, "C").find("next: record three runs a side (--runs 3"), std::string::npos);
 
     // Runs on both sides measure the spread: nothing is assumed.
     const Comparison measured =
         CompareRuns(synthetic.Runs(3, 2.6, 0.01), synthetic.Runs(3, 26, 0.01));
     EXPECT_TRUE(measured.betweenRuns);
     EXPECT_EQ(measured.allowance, 0);
-    EXPECT_EQ(measured.sentence.find("assuming"), std::string::npos) << measured.sentence;
+    EXPECT_EQ(Said(measured).find("assumed"), std::string::npos) << Said(measured);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "results/results.h"
 #include "stats/machine.h"
 #include "stats/verdict.h"
+#include "verdict_said.h"
 
 #include "report_files.h"
 
@@ -128,8 +129,8 @@ struct DriftCount {
 DriftCount CountSameBuildVerdicts(const std::vector<::Run>& runs, std::size_t k)
 {
     DriftCount count;
-    const auto called = [](const std::string& verdict) {
-        return verdict == "slower" || verdict == "faster";
+    const auto called = [](Verdict verdict) {
+        return verdict == Verdict::Slower || verdict == Verdict::Faster;
     };
     for (std::size_t a = 0; a + k <= runs.size(); ++a) {
         for (std::size_t b = a + k; b + k <= runs.size(); ++b) {
@@ -141,7 +142,7 @@ DriftCount CountSameBuildVerdicts(const std::vector<::Run>& runs, std::size_t k)
             ++count.pairs;
             count.rawDifferent += called(c.rawVerdict) ? 1 : 0;
             count.different += called(c.verdict) ? 1 : 0;
-            count.machineChanged += c.machineChanged ? 1 : 0;
+            count.machineChanged += c.machine == Machine::Changed ? 1 : 0;
         }
     }
     return count;
@@ -191,9 +192,9 @@ std::string Figures(const Comparison& c)
     std::snprintf(text, sizeof text,
                   "raw %.2f (%.2f-%.2f, %s), in memory %.2f (%.2f-%.2f), on screen / in memory "
                   "%.2f (%.2f-%.2f): %s",
-                  c.ratio, c.low, c.high, c.rawVerdict.c_str(), c.memory.value, c.memory.low,
+                  c.ratio, c.low, c.high, VerdictWord(c.rawVerdict), c.memory.value, c.memory.low,
                   c.memory.high, c.relative.value, c.relative.low, c.relative.high,
-                  c.verdict.c_str());
+                  VerdictWord(c.verdict));
     return text;
 }
 
@@ -207,8 +208,8 @@ TEST(ReportControlRecorded, ADrawingPathSlowerForZolvikAloneIsFoundSlower)
     const Comparison c = CompareRuns(RecordIn("path-a.json").runs, RecordIn("path-b.json").runs);
     std::printf("a slower drawing path: %s; %s\n", Figures(c).c_str(),
                 ResolutionText(c.resolution).c_str());
-    EXPECT_EQ(c.verdict, "slower") << c.sentence;
-    EXPECT_FALSE(c.machineChanged) << c.sentence;
+    EXPECT_EQ(c.verdict, Verdict::Slower) << Said(c);
+    EXPECT_FALSE(c.machine == Machine::Changed) << Said(c);
 }
 
 // Every process of the session stopped for 3 ms in every 5 during B: the machine slower, the
@@ -219,10 +220,11 @@ TEST(ReportControlRecorded, AWholeMachineSlowerIsNamedNotCalledSlower)
         CompareRuns(RecordIn("machine-a.json").runs, RecordIn("machine-b.json").runs);
     std::printf("a slower machine: %s; %s\n", Figures(c).c_str(),
                 ResolutionText(c.resolution).c_str());
-    EXPECT_NE(c.verdict, "slower") << c.sentence;
-    EXPECT_NE(c.verdict, "faster") << c.sentence;
-    EXPECT_TRUE(c.machineChanged) << c.sentence;
-    EXPECT_NE(c.sentence.find("the machine itself ran"), std::string::npos) << c.sentence;
+    EXPECT_NE(c.verdict, Verdict::Slower) << Said(c);
+    EXPECT_NE(c.verdict, Verdict::Faster) << Said(c);
+    EXPECT_TRUE(c.machine == Machine::Changed) << Said(c);
+    EXPECT_NE(Said(c).find("B: no verdict: the machine "), std::string::npos) << Said(c);
+    EXPECT_NE(Said(c).find("next: record the sides again, alternating them"), std::string::npos);
 }
 
 // One build, 12 runs of 24 passes with a control pass after each pass, while the machine
@@ -246,7 +248,7 @@ TEST(ReportControlRecorded, PairedControlsSharpenSameBuildComparisonsOnADrifting
                                                      {runs.begin() + static_cast<long>(b),
                                                       runs.begin() + static_cast<long>(b + k)});
                     ++pairs;
-                    different += c.verdict == "slower" || c.verdict == "faster";
+                    different += c.verdict == Verdict::Slower || c.verdict == Verdict::Faster;
                     rawWidths.push_back(c.high / c.low);
                     relativeWidths.push_back(c.relative.high / c.relative.low);
                     narrower += relativeWidths.back() < rawWidths.back();
@@ -281,6 +283,6 @@ TEST(ReportControlRecorded, TheSameBuildWithLongRunsIsNotCalledDifferent)
     const Comparison c = CompareRuns(RecordIn("same-a.json").runs, RecordIn("same-b.json").runs);
     std::printf("the same build, 3 runs of 120 a side: %s; %s\n", Figures(c).c_str(),
                 ResolutionText(c.resolution).c_str());
-    EXPECT_NE(c.verdict, "slower") << c.sentence;
-    EXPECT_NE(c.verdict, "faster") << c.sentence;
+    EXPECT_NE(c.verdict, Verdict::Slower) << Said(c);
+    EXPECT_NE(c.verdict, Verdict::Faster) << Said(c);
 }

@@ -343,11 +343,15 @@ TEST_F(ReportFiles, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
         output = Content(outPath) + Content(json);
     }
     EXPECT_EQ(outputs[0], outputs[1]);
-    EXPECT_NE(outputs[0].find("B is 2.50x slower than A (95 % interval"), std::string::npos)
+    EXPECT_NE(outputs[0].find("B: 2.50x slower than A\n  raw times "), std::string::npos)
         << outputs[0];
     EXPECT_NE(outputs[0].find("  run 3: 32 samples, median"), std::string::npos);
     const nlohmann::json object = nlohmann::json::parse(Content(json));
     EXPECT_EQ(object["verdict"], "slower");
+    // Scripts read the reason and the machine's state, never the sentence.
+    EXPECT_EQ(object["reason"], "raw_times");
+    EXPECT_EQ(object["sides"][1]["machine"], "unknown");
+    EXPECT_EQ(object["sentence"], "B: 2.50x slower than A");
     EXPECT_NEAR(object["ratio"].get<double>(), 2.5, 1e-9);
     EXPECT_LT(object["low"].get<double>(), 2.5);
     EXPECT_GT(object["high"].get<double>(), 2.5);

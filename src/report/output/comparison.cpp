@@ -63,7 +63,68 @@ int WriteOutput(const std::wstring& path, const std::string& text, std::FILE* ou
     return code;
 }
 
+// What the comparison of one side says about the machine, once for all sides.
+void AddMachineWarnings(const Comparison& c, const std::string& side,
+                        std::vector<std::string>& warnings)
+{
+    std::string warning;
+    if (c.machine == Machine::Unknown) {
+        warning = std::string(c.baseControlled ? side : "A") +
+                  " has no control measurement (a CSV file keeps none): the machine's speed "
+                  "cannot be told from the driver's; record into a record (--json) to tell "
+                  "them apart";
+    } else if (c.machine == Machine::Changed) {
+        const double m = c.memory.value;
+        char ratio[80];
+        std::snprintf(ratio, sizeof ratio, "%.2fx as %s during ", m > 1 ? m : 1 / m,
+                      m > 1 ? "slow" : "fast");
+        char value[40];
+        std::snprintf(value, sizeof value, "/A %.2f, ", m);
+        warning = "the machine itself ran " + std::string(ratio) + side +
+                  " as during A (the same grid drawn in memory: " + side + value +
+                  IntervalText(c.memory.low, c.memory.high) + "): a change of the machine's " +
+                  "speed between the sides, not the driver, moves raw times as much";
+    }
+    if (!warning.empty() &&
+        std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) {
+        warnings.push_back(warning);
+    }
+}
+
 } // namespace
+
+std::string SideLetter(std::size_t index)
+{
+    return std::string(1, static_cast<char>('A' + index % 26));
+}
+
+std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides)
+{
+    std::vector<std::string> areas;
+    std::vector<std::string> warnings;
+    for (std::size_t side = 0; side < sides.size(); ++side) {
+        for (const Run& run : sides[side]) {
+            const std::string area = AreaText(run);
+            if (!area.empty() && std::find(areas.begin(), areas.end(), area) == areas.end()) {
+                areas.push_back(area);
+            }
+            if (run.areaChanged) {
+                warnings.push_back(SideLetter(side) + " run " + std::to_string(run.number) +
+                                   ": the drawing area changed during the run");
+            }
+        }
+    }
+    if (areas.size() > 1) {
+        std::string list;
+        for (const std::string& area : areas) {
+            list += (list.empty() ? "" : ", ") + area;
+        }
+        warnings.insert(warnings.begin(), "the runs drew different drawing areas (" + list +
+                                              "): their ratio compares different work, not "
+                                              "drivers");
+    }
+    return warnings;
+}
 
 std::vector<EnvironmentRow> EnvironmentRows(const std::vector<ComparedSide>& sides)
 {
@@ -140,8 +201,7 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
         side.file = std::move(files[i]);
         side.estimate = EstimateSide(side.file.runs);
         if (i > 0) {
-            side.comparison =
-                CompareRuns(compared.sides.front().file.runs, side.file.runs, "A", side.letter);
+            side.comparison = CompareRuns(compared.sides.front().file.runs, side.file.runs);
         }
         runs.push_back(side.file.runs);
         compared.sides.push_back(std::move(side));
@@ -149,13 +209,9 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
     compared.warnings = AreaWarnings(runs);
     const std::vector<std::string> power = PowerWarnings(EnvironmentRows(compared.sides));
     compared.warnings.insert(compared.warnings.end(), power.begin(), power.end());
-    for (const ComparedSide& side : compared.sides) {
-        for (const std::string& warning : side.comparison.warnings) {
-            if (std::find(compared.warnings.begin(), compared.warnings.end(), warning) ==
-                compared.warnings.end()) {
-                compared.warnings.push_back(warning);
-            }
-        }
+    for (std::size_t i = 1; i < compared.sides.size(); ++i) {
+        AddMachineWarnings(compared.sides[i].comparison, compared.sides[i].letter,
+                           compared.warnings);
     }
     return compared;
 }

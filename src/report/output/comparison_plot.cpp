@@ -16,21 +16,38 @@ constexpr double kTop = 60;
 constexpr double kBottom = 430;
 constexpr double kSplit = 600;
 
-// A long sentence goes on two lines, broken after its interval.
-std::vector<std::string> VerdictLines(const ComparedSides& compared)
+// Each verdict as the text says it: its headline, its figures a line each in columns, and
+// what to do next. Returns where the next line would go.
+double DrawVerdicts(Svg& svg, const ComparedSides& compared, double y)
 {
-    std::vector<std::string> lines;
+    const double columns[] = {110, 140, 380, 460, 680};
     for (std::size_t i = 1; i < compared.sides.size(); ++i) {
         const ComparedSide& side = compared.sides[i];
-        const std::string text = (compared.sides.size() == 2 ? "verdict: " : side.letter + ": ") +
-                                 side.comparison.sentence;
-        const std::size_t cut = text.size() > 100 ? text.find("): ") : std::string::npos;
-        lines.push_back(text.substr(0, cut == std::string::npos ? cut : cut + 2));
-        if (cut != std::string::npos) {
-            lines.push_back("    " + text.substr(cut + 3));
+        const VerdictText text = SayVerdict(side.comparison, "A", side.letter);
+        svg.Text(columns[0], y, text.headline, "start", 13, "font-weight=\"bold\"");
+        y += 18;
+        for (const VerdictFigure& f : text.figures) {
+            svg.Text(columns[1], y, f.label, "start", 12);
+            svg.Text(columns[2], y, f.ratio, "start", 12);
+            svg.Text(columns[3], y, f.interval, "start", 12);
+            svg.Text(columns[4], y, f.word, "start", 12);
+            y += 16;
         }
+        svg.Text(columns[1], y, "next: " + text.next, "start", 12);
+        y += 20;
     }
-    return lines;
+    return y;
+}
+
+// Lines DrawVerdicts takes.
+double VerdictsHeight(const ComparedSides& compared)
+{
+    double height = 0;
+    for (std::size_t i = 1; i < compared.sides.size(); ++i) {
+        const VerdictText text = SayVerdict(compared.sides[i].comparison, "A", "");
+        height += 18 + 16 * static_cast<double>(text.figures.size()) + 20;
+    }
+    return height;
 }
 
 // Each side takes an equal share of the width; each of its runs a strip of passes and a bar
@@ -85,7 +102,7 @@ void DrawRatios(Svg& svg, const ComparedSides& compared)
         const double top = std::isfinite(c.high) ? c.high : c.ratio * 2;
         low = std::min({low, c.low * 0.95, c.ratio * 0.95});
         high = std::max({high, top * 1.05, c.ratio * 1.05});
-        if (c.controlled && std::isfinite(c.relative.high)) {
+        if (c.machine != Machine::Unknown && std::isfinite(c.relative.high)) {
             low = std::min(low, c.relative.low * 0.95);
             high = std::max(high, c.relative.high * 1.05);
         }
@@ -106,7 +123,7 @@ void DrawRatios(Svg& svg, const ComparedSides& compared)
         svg.Dot(r.At(c.ratio), ry, "#c0392b", 5);
         svg.Text(r.At(c.ratio), ry - 16, side.letter + "/" + base + " " + Number(c.ratio, 3),
                  "middle");
-        if (c.controlled && std::isfinite(c.relative.high)) {
+        if (c.machine != Machine::Unknown && std::isfinite(c.relative.high)) {
             // Below it, in blue: the same against the grid drawn in memory, the machine out.
             const double qy = ry + 22;
             svg.Line(r.At(c.relative.low), qy, r.At(c.relative.high), qy, kRelativeColour, 2);
@@ -139,10 +156,9 @@ std::string Title(const ComparedSides& compared)
 
 int WriteComparisonPlot(const std::wstring& path, const ComparedSides& compared, std::string& error)
 {
-    const std::vector<std::string> lines = VerdictLines(compared);
     const bool named = compared.sides.size() > 2;
     const double first = kBottom + 70 + (named ? 18 : 0);
-    Svg svg(Title(compared), first + 18 * static_cast<double>(lines.size()) + 4);
+    Svg svg(Title(compared), first + VerdictsHeight(compared));
     DrawRuns(svg, compared);
     DrawRatios(svg, compared);
     if (named) {
@@ -157,9 +173,6 @@ int WriteComparisonPlot(const std::wstring& path, const ComparedSides& compared,
         svg.Text(kPlotWidth / 2, 44, "warning: " + compared.warnings.front(), "middle", 12,
                  "fill=\"#c0392b\"");
     }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        svg.Text(kPlotWidth / 2, first + 18 * static_cast<double>(i), lines[i], "middle", 13,
-                 lines[i].rfind("    ", 0) == 0 ? "" : "font-weight=\"bold\"");
-    }
+    DrawVerdicts(svg, compared, first);
     return SaveSvg(path, svg, error);
 }

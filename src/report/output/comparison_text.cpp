@@ -72,7 +72,7 @@ void PrintTable(std::FILE* out, const ComparedSides& compared)
                      isBase ? "base" : RatioCell(side.comparison).c_str(),
                      MemoryCell(side.estimate).c_str(),
                      isBase ? "base" : RelativeCell(side.comparison).c_str(),
-                     isBase ? "" : side.comparison.verdict.c_str());
+                     isBase ? "" : VerdictWord(side.comparison.verdict));
     }
 }
 
@@ -90,7 +90,7 @@ nlohmann::json IntervalJson(bool known, const Interval& interval)
     return {{"ratio", Finite(interval.value)},
             {"low", Finite(interval.low)},
             {"high", Finite(interval.high)},
-            {"verdict", interval.verdict}};
+            {"verdict", VerdictWord(interval.verdict)}};
 }
 
 nlohmann::json SideJson(const ComparedSide& side, bool base)
@@ -115,15 +115,18 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
     json["in_memory_high_ms"] = e.memory.high > 0 ? Finite(e.memory.high) : nullptr;
     if (!base) {
         const Comparison& c = side.comparison;
-        json["in_memory"] = IntervalJson(c.controlled, c.memory);
-        json["on_screen_per_in_memory"] = IntervalJson(c.controlled, c.relative);
-        json["machine_changed"] = c.machineChanged;
-        json["raw_verdict"] = c.rawVerdict;
+        json["in_memory"] = IntervalJson(c.machine != Machine::Unknown, c.memory);
+        json["on_screen_per_in_memory"] = IntervalJson(c.machine != Machine::Unknown, c.relative);
+        json["machine_changed"] = c.machine == Machine::Changed;
+        json["machine"] = MachineCode(c.machine);
+        json["raw_verdict"] = VerdictWord(c.rawVerdict);
         json["ratio"] = Finite(c.ratio);
         json["low"] = Finite(c.low);
         json["high"] = Finite(c.high);
-        json["verdict"] = c.verdict;
-        json["sentence"] = c.sentence;
+        json["verdict"] = VerdictWord(c.verdict);
+        json["reason"] = ReasonCode(c.reason);
+        json["sentence"] = VerdictSentence(c, "A", side.letter);
+        json["next"] = SayVerdict(c, "A", side.letter).next;
         // The smallest difference these runs could have shown, as a factor each way.
         json["resolution"] = Finite(c.resolution);
         json["between_runs"] = c.betweenRuns;
@@ -161,7 +164,7 @@ std::string RatioCell(const Interval& ratio)
 
 std::string RatioCell(const Comparison& c)
 {
-    return RatioCell(Interval{c.ratio, c.low, c.high, c.verdict});
+    return RatioCell(Interval{c.ratio, c.low, c.high, c.rawVerdict});
 }
 
 std::string MemoryCell(const SideEstimate& e)
@@ -178,7 +181,7 @@ std::string MemoryCell(const SideEstimate& e)
 
 std::string RelativeCell(const Comparison& c)
 {
-    return c.controlled ? RatioCell(c.relative) : "no control";
+    return c.machine != Machine::Unknown ? RatioCell(c.relative) : "no control";
 }
 
 void PrintComparison(std::FILE* out, const ComparedSides& compared)
@@ -194,22 +197,14 @@ void PrintComparison(std::FILE* out, const ComparedSides& compared)
     for (const std::string& warning : compared.warnings) {
         std::fprintf(out, "WARNING: %s\n", warning.c_str());
     }
-    if (sides.size() == 2) {
-        const Comparison& c = sides[1].comparison;
-        std::fprintf(out, "ratio of medians B/A: %.4f\n", c.ratio);
-        if (c.controlled) {
-            std::fprintf(out, "in memory, the machine's own speed, B/A: %s\n",
-                         RatioCell(c.memory).c_str());
-            std::fprintf(out, "on screen / in memory B/A: %s\n", RelativeCell(c).c_str());
-        }
-        std::fprintf(out, "%s\n%s\n", c.sentence.c_str(), ResolutionText(c.resolution).c_str());
-        return;
+    if (sides.size() > 2) {
+        PrintTable(out, compared);
     }
-    PrintTable(out, compared);
     for (std::size_t i = 1; i < sides.size(); ++i) {
-        const Comparison& c = sides[i].comparison;
-        std::fprintf(out, "%s: %s; %s\n", sides[i].letter.c_str(), c.sentence.c_str(),
-                     ResolutionText(c.resolution).c_str());
+        const VerdictText text = SayVerdict(sides[i].comparison, "A", sides[i].letter);
+        for (const std::string& line : VerdictLines(text, "  ")) {
+            std::fprintf(out, "%s\n", line.c_str());
+        }
     }
 }
 
@@ -226,8 +221,9 @@ std::string ComparisonJson(const ComparedSides& compared)
     if (compared.sides.size() == 2) {
         // Two sides keep the flat form that scripts already read.
         const Comparison& c = compared.sides[1].comparison;
-        json["verdict"] = c.verdict;
-        json["sentence"] = c.sentence;
+        json["verdict"] = VerdictWord(c.verdict);
+        json["reason"] = ReasonCode(c.reason);
+        json["sentence"] = VerdictSentence(c, "A", "B");
         json["resolution"] = Finite(c.resolution);
         json["ratio"] = c.ratio;
         json["low"] = c.low;

@@ -93,13 +93,21 @@ void VerdictTable(std::ostringstream& md, const ComparedSides& compared)
            << " | " << side.estimate.samples << " | " << MedianCell(side.estimate) << " | "
            << (i == 0 ? "base" : RatioCell(side.comparison)) << " | " << MemoryCell(side.estimate)
            << " | " << (i == 0 ? "base" : RelativeCell(side.comparison)) << " | "
-           << (i == 0 ? "" : "**" + side.comparison.verdict + "**") << " |\n";
+           << (i == 0 ? "" : "**" + std::string(VerdictWord(side.comparison.verdict)) + "**")
+           << " |\n";
     }
     md << "\n";
+    // Each verdict in the shape the text gives it: the headline, a figure a line, what next.
     for (std::size_t i = 1; i < compared.sides.size(); ++i) {
-        const Comparison& c = compared.sides[i].comparison;
-        md << "- **" << compared.sides[i].letter << "**: " << Cell(c.sentence) << "; "
-           << ResolutionText(c.resolution) << "\n";
+        const ComparedSide& side = compared.sides[i];
+        const VerdictText text = SayVerdict(side.comparison, "A", side.letter);
+        md << "- **" << Cell(text.headline) << "**\n";
+        for (const VerdictFigure& f : text.figures) {
+            md << "  - " << Cell(f.label) << ": " << Cell(f.ratio)
+               << (f.interval.empty() ? "" : " (" + Cell(f.interval) + ")")
+               << (f.word.empty() ? "" : ", " + Cell(f.word)) << "\n";
+        }
+        md << "  - next: " << Cell(text.next) << "\n";
     }
     md << "\n";
 }

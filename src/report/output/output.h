@@ -3,6 +3,7 @@
 #pragma once
 
 #include "results/results.h"
+#include "stats/machine.h"
 #include "stats/stats.h"
 #include "stats/verdict.h"
 
@@ -17,7 +18,39 @@ void PrintControl(std::FILE* out, const Run& run);
 // How a recorded run was sampled: looks, probes, resets, drops by reason and what happened.
 void PrintSamplingFacts(std::FILE* out, const Run& run);
 
+// ---- Verdicts in words ---------------------------------------------------------------------
+
+const char* VerdictWord(Verdict verdict); // "slower", "faster", "same", "inconclusive"
+// For scripts: "raw_times", "within_noise", "machine_changed", ...
+const char* ReasonCode(Reason reason);
+const char* MachineCode(Machine machine);          // "steady", "unclear", "changed", "unknown"
+std::string IntervalText(double low, double high); // "95 % interval 1.65-2.88", rounded outwards
+std::string ResolutionText(double resolution);     // "differences beyond +-27 %"
+
+// One figure of a verdict: "raw times", "B/A 2.19", "95 % interval 1.65-2.88", "slower".
+struct VerdictFigure {
+    std::string label;
+    std::string ratio;
+    std::string interval; // empty for a line that is not a ratio
+    std::string word;
+};
+struct VerdictText {
+    std::string headline; // "B: no verdict: the machine slowed down while B was recorded"
+    std::vector<VerdictFigure> figures;
+    std::string next; // what to do next
+};
+VerdictText SayVerdict(const Comparison& c, const std::string& base, const std::string& side);
+// The headline, then each figure on a line of its own, aligned, then what to do next.
+std::vector<std::string> VerdictLines(const VerdictText& text, const std::string& indent);
+// The headline alone, as a record of the comparison keeps it.
+std::string VerdictSentence(const Comparison& c, const std::string& base, const std::string& side);
+
 // ---- Comparisons --------------------------------------------------------------------------
+
+// "A", "B", ... "Z": the letters that name the sides of a comparison in order.
+std::string SideLetter(std::size_t index);
+// Runs that drew different areas, or whose area changed, measured different work.
+std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides);
 
 // One side of a comparison: a results file, named by its letter and by the machine its record
 // names (else by the file's name), its median, and how it compares with the first side.

@@ -61,74 +61,17 @@ Side Pool(const std::vector<Run>& runs)
     return side;
 }
 
-std::string Format(const char* format, double a, double b = 0, double c = 0)
-{
-    char text[300];
-    std::snprintf(text, sizeof text, format, a, b, c);
-    return text;
-}
-
-std::string AllowanceText(double allowance)
-{
-    return Format("assuming runs of one build differ by up to %.0f %%", allowance * 100);
-}
-
 } // namespace
 
-std::string Classify(double low, double high)
+Verdict Classify(double low, double high)
 {
     // A difference held wholly within the band is too small to matter for a driver report,
     // even where the runs show it is there: calling it slower would claim more than it means.
     if (low >= 1 - kSameBand && high <= 1 + kSameBand) {
-        return "same";
+        return Verdict::Same;
     }
-    return low > 1 ? "slower" : high < 1 ? "faster" : "inconclusive";
+    return low > 1 ? Verdict::Slower : high < 1 ? Verdict::Faster : Verdict::Inconclusive;
 }
-
-std::string IntervalText(double low, double high)
-{
-    // Rounded outwards, so the interval shown always holds the one computed.
-    return Format("95 %% interval %.2f-%.2f", std::floor(low * 100) / 100,
-                  std::ceil(high * 100) / 100);
-}
-
-namespace
-{
-
-// `single` says which side had a single run, when one did.
-void Decide(Comparison& c, const std::string& base, const std::string& side,
-            const std::string& single)
-{
-    std::string interval = IntervalText(c.low, c.high);
-    if (!c.betweenRuns) {
-        interval += ", " + AllowanceText(c.allowance);
-    }
-    const std::string measure =
-        c.betweenRuns ? "" : "; record three or more runs a side to measure it";
-    if (c.verdict == "same") {
-        c.sentence = Format("no difference beyond +-%.0f %%", kSameBand * 100) + " (" + interval +
-                     measure + ")";
-    } else if (c.verdict == "slower") {
-        c.sentence = side + Format(" is %.2fx slower than ", c.ratio) + base + " (" + interval +
-                     measure + ")";
-    } else if (c.verdict == "faster") {
-        c.sentence = side + Format(" is %.2fx faster than ", 1 / c.ratio) + base + " (" + side +
-                     "/" + base + Format(" %.2f, ", c.ratio) + interval + measure + ")";
-    } else {
-        const std::string hidden =
-            Format("a difference under %.0f %%", std::ceil(100 * std::max(c.high - 1, 1 - c.low)));
-        if (c.betweenRuns) {
-            c.sentence = "inconclusive (" + interval + "): with these runs " + hidden +
-                         " cannot be told from noise; record more or longer runs";
-        } else {
-            c.sentence = "inconclusive (" + interval + "): with " + single + " " + hidden +
-                         " cannot be told from the spread between runs of one build; record "
-                         "three or more runs a side (--runs 3)";
-        }
-    }
-}
-
-} // namespace
 
 Comparison ContrastFigures(const std::vector<RunFigure>& base,
                            const std::vector<RunFigure>& figures)
@@ -139,17 +82,19 @@ Comparison ContrastFigures(const std::vector<RunFigure>& base,
     const double difference = sideB.logMedian - sideA.logMedian;
     c.ratio = std::exp(difference);
     const double variance = sideA.variance + sideB.variance;
+    c.baseRuns = sideA.runs;
+    c.sideRuns = sideB.runs;
     c.betweenRuns = sideA.runs > 1 && sideB.runs > 1;
-    c.verdict = "inconclusive";
+    c.verdict = Verdict::Inconclusive;
     c.high = INFINITY;
     // A median of 0 ms (a file may say so) has no logarithm to compare.
     if (!std::isfinite(difference) || !std::isfinite(variance)) {
-        c.sentence = "inconclusive: a side has a median of 0 ms, which cannot be compared";
+        c.reason = Reason::ZeroMedian;
         c.ratio = std::isfinite(difference) ? c.ratio : 0;
         return c;
     }
     if (sideA.freedom == 0 || sideB.freedom == 0 || variance <= 0) {
-        c.sentence = "inconclusive: too few samples for an interval; record more or longer runs";
+        c.reason = Reason::TooFewSamples;
         return c;
     }
     // Welch-Satterthwaite: the degrees of freedom of a sum of two estimated variances.
@@ -167,21 +112,96 @@ Comparison ContrastFigures(const std::vector<RunFigure>& base,
         c.high *= 1 + c.allowance;
     }
     c.verdict = Classify(c.low, c.high);
+    if (c.verdict == Verdict::Inconclusive) {
+        c.reason = c.betweenRuns ? Reason::Noise : Reason::SingleRun;
+    }
     return c;
 }
 
-Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs,
-                       const std::string& baseName, const std::string& sideName)
+namespace
+{
+
+Interval IntervalOf(const Comparison& c)
+{
+    return {c.ratio, c.low, c.high, c.verdict};
+}
+
+bool Differs(Verdict verdict)
+{
+    return verdict == Verdict::Slower || verdict == Verdict::Faster;
+}
+
+// Judges the comparison on the controls as well: where the machine's own speed did not
+// change, raw times decide, or else the time relative to the machine; where it changed, only
+// the time relative to the machine, beyond a band.
+void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::vector<Run>& runs)
+{
+    c.rawVerdict = c.verdict;
+    c.resolution = Resolution(c.low, c.high);
+    c.baseControlled = HasControl(base);
+    c.sideControlled = HasControl(runs);
+    if (!c.baseControlled || !c.sideControlled) {
+        return;
+    }
+    c.memory =
+        IntervalOf(ContrastFigures(FiguresOf(base, MemoryFigure), FiguresOf(runs, MemoryFigure)));
+    c.relative = IntervalOf(
+        ContrastFigures(FiguresOf(base, RelativeFigure), FiguresOf(runs, RelativeFigure)));
+    const bool beyondBand =
+        c.relative.low > 1 + kMachineBand || c.relative.high < 1 / (1 + kMachineBand);
+    const double relativeResolution =
+        (1 + kMachineBand) * Resolution(c.relative.low, c.relative.high);
+    if (c.memory.low >= 1 / (1 + kMachineBand) && c.memory.high <= 1 + kMachineBand) {
+        // The control shows the machine unchanged: the raw times decide. Where they cannot, the
+        // time relative to the machine may, since it cancels what moved both paths.
+        c.machine = Machine::Steady;
+        c.resolution = std::min(c.resolution, Resolution(c.relative.low, c.relative.high));
+        if (c.verdict == Verdict::Inconclusive && c.relative.verdict != Verdict::Inconclusive) {
+            c.verdict = c.relative.verdict;
+            c.reason = Reason::RelativeMachineSteady;
+        }
+        return;
+    }
+    if (!Differs(c.memory.verdict)) {
+        // The control cannot tell whether the machine changed: a verdict of the raw times
+        // stands where the time relative to the machine agrees, and one relative to the
+        // machine where it says "same" or lies beyond the band.
+        c.machine = Machine::Unclear;
+        c.resolution = std::min(c.resolution, relativeResolution);
+        if (c.relative.verdict == c.verdict) {
+            return;
+        }
+        if (beyondBand || c.relative.verdict == Verdict::Same) {
+            c.verdict = c.relative.verdict;
+            c.reason = Reason::RelativeMachineUnclear;
+            return;
+        }
+        c.verdict = Verdict::Inconclusive;
+        c.reason = Reason::MachineMayExplain;
+        return;
+    }
+    // The machine's own speed changed between the sides: only the time relative to it can
+    // speak of the driver, and since the control cannot take out all of the machine (the path
+    // to the screen may lean on parts that drawing in memory does not), a difference must lie
+    // beyond a wider band than the one that makes "same".
+    c.machine = Machine::Changed;
+    c.resolution = relativeResolution;
+    c.verdict = beyondBand ? c.relative.verdict : Verdict::Inconclusive;
+    c.reason = beyondBand ? Reason::RelativeMachineChanged : Reason::MachineChanged;
+}
+
+} // namespace
+
+Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs)
 {
     Comparison c = ContrastFigures(FiguresOf(base, ScreenFigure), FiguresOf(runs, ScreenFigure));
-    if (c.sentence.empty()) {
-        const std::string single = base.size() > 1   ? "a single run of " + sideName
-                                   : runs.size() > 1 ? "a single run of " + baseName
-                                                     : "one run a side";
-        Decide(c, baseName, sideName, single);
-    }
-    TakeOutTheMachine(c, base, runs, baseName, sideName);
+    TakeOutTheMachine(c, base, runs);
     return c;
+}
+
+double Resolution(double low, double high)
+{
+    return low > 0 && std::isfinite(high) && high >= low ? std::sqrt(high / low) : INFINITY;
 }
 
 namespace
@@ -216,37 +236,4 @@ SideEstimate EstimateSide(const std::vector<Run>& runs)
         e.relative = SideInterval(Pool(FiguresOf(runs, RelativeFigure)));
     }
     return e;
-}
-
-std::string SideLetter(std::size_t index)
-{
-    return std::string(1, static_cast<char>('A' + index % 26));
-}
-
-std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides)
-{
-    std::vector<std::string> areas;
-    std::vector<std::string> warnings;
-    for (std::size_t side = 0; side < sides.size(); ++side) {
-        for (const Run& run : sides[side]) {
-            const std::string area = AreaText(run);
-            if (!area.empty() && std::find(areas.begin(), areas.end(), area) == areas.end()) {
-                areas.push_back(area);
-            }
-            if (run.areaChanged) {
-                warnings.push_back(SideLetter(side) + " run " + std::to_string(run.number) +
-                                   ": the drawing area changed during the run");
-            }
-        }
-    }
-    if (areas.size() > 1) {
-        std::string list;
-        for (const std::string& area : areas) {
-            list += (list.empty() ? "" : ", ") + area;
-        }
-        warnings.insert(warnings.begin(), "the runs drew different drawing areas (" + list +
-                                              "): their ratio compares different work, not "
-                                              "drivers");
-    }
-    return warnings;
 }

@@ -1,18 +1,52 @@
 // The verdict on a side against a base: the ratio of their medians with a 95 % interval, runs
-// being the units, and a sentence that claims no more than the runs hold.
+// being the units, judged on the control as well, and the reason for it. Decisions only: how
+// they are said is output's.
 #pragma once
 
 #include "model/run.h"
 #include "stats/machine.h"
 
 #include <cmath>
-#include <string>
+#include <cstddef>
 #include <vector>
 
 // How much the medians of two runs of one build may differ on one machine, as a factor each
 // way. One run a side cannot show it, so its interval is widened by it; chosen from runs of
 // one build recorded on Wine (tests/data/report) with room to spare.
 constexpr double kRunAllowance = 0.25;
+// Within this band around 1 a difference is too small to matter for a driver report.
+constexpr double kSameBand = 0.05;
+// The machine counts as unchanged where its control stays within this band; where it changed,
+// the time on screen relative to it must lie beyond the band for a verdict.
+constexpr double kMachineBand = 0.10;
+
+enum class Verdict { Slower, Faster, Same, Inconclusive };
+
+// Why a comparison says what it says.
+enum class Reason {
+    RawTimes,               // the raw times decide
+    RelativeMachineSteady,  // the machine unchanged; raw times could not tell, relative could
+    RelativeMachineUnclear, // the control could not tell; relative is same or beyond the band
+    RelativeMachineChanged, // the machine changed; relative lies beyond the band
+    ZeroMedian,             // a side has a median of 0 ms
+    TooFewSamples,          // too few passes for an interval
+    Noise,                  // runs a side measured: the difference is within their spread
+    SingleRun,              // a side with one run: within the spread runs are assumed to have
+    MachineMayExplain,      // the control cannot rule out that the machine explains it
+    MachineChanged,         // the machine changed; relative lies within the band
+};
+
+// What the control says of the machine between the sides.
+enum class Machine {
+    Unknown, // a side has no control
+    Steady,  // within the band
+    Unclear, // neither within the band nor clearly changed
+    Changed, // its own speed differs between the sides
+};
+
+// "same" wholly inside the band, "slower" or "faster" when the interval excludes 1 (however
+// little), else inconclusive.
+Verdict Classify(double low, double high);
 
 // A figure (a median, or a ratio of a side to the base) with its 95 % interval, and what a
 // ratio amounts to.
@@ -20,56 +54,40 @@ struct Interval {
     double value = 0;
     double low = 0;
     double high = 0;
-    std::string verdict;
+    Verdict verdict = Verdict::Inconclusive;
 };
 
 struct Comparison {
-    std::string verdict; // "slower", "faster", "same" or "inconclusive"
-    std::string sentence;
+    Verdict verdict = Verdict::Inconclusive;
+    Reason reason = Reason::RawTimes;
     double ratio = 0; // of the raw times on screen
     double low = 0;
     double high = 0;
     double freedom = 0;
+    std::size_t baseRuns = 0;
+    std::size_t sideRuns = 0;
     bool betweenRuns = false; // the interval includes the spread between runs, as measured
     double allowance = 0;     // else: the assumed spread it was widened by
-    std::vector<std::string> warnings;
+    Verdict rawVerdict = Verdict::Inconclusive; // what the raw times alone said
     // With a control in every run of both sides: the machine's own speed (the grid drawn in
     // memory) and the time on screen relative to it, each side against the base.
-    bool controlled = false;
+    Machine machine = Machine::Unknown;
+    bool baseControlled = false;
+    bool sideControlled = false;
     Interval memory;
     Interval relative;
-    bool machineChanged = false; // the controls differ beyond their runs' spread
-    std::string rawVerdict;      // what the raw times alone said
     // The smallest difference these runs could have shown, as a factor (1.12: +-12 %): half
     // the width of the deciding interval, in logarithms; infinite without one.
     double resolution = INFINITY;
 };
 
-// `base` and `side` name the two in the sentence ("B is 1.20x slower than A").
-Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs,
-                       const std::string& baseName = "A", const std::string& sideName = "B");
+Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs);
 
-// The ratio of two sides' figures, runs as the units, with its interval and verdict (a
-// sentence only where there is no interval).
+// The ratio of two sides' figures, runs as the units, with its interval and verdict.
 Comparison ContrastFigures(const std::vector<RunFigure>& base,
                            const std::vector<RunFigure>& figures);
-// Within this band around 1 a difference is too small to matter for a driver report.
-constexpr double kSameBand = 0.05;
-// Where the machine's speed changed between the sides, the time on screen relative to it
-// must differ by more than this for a verdict.
-constexpr double kMachineBand = 0.10;
-
-// "same" inside +-5 %, "slower" or "faster" when the interval excludes 1, else "inconclusive".
-std::string Classify(double low, double high);
-// Half the width of an interval as a factor, and the sentence that says it.
+// Half the width of an interval as a factor; infinite without one.
 double Resolution(double low, double high);
-std::string ResolutionText(double resolution);
-std::string IntervalText(double low, double high);
-// Judges the comparison on the controls as well: where the machine's own speed did not
-// change, raw times decide, or else the time relative to the machine; where it changed, only
-// the time relative to the machine, beyond a band.
-void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::vector<Run>& runs,
-                       const std::string& baseName, const std::string& sideName);
 
 // A side's median and its 95 % interval, with runs as the units when there are several.
 struct SideEstimate {
@@ -84,9 +102,3 @@ struct SideEstimate {
     Interval relative;
 };
 SideEstimate EstimateSide(const std::vector<Run>& runs);
-
-// "A", "B", ... "Z": the letters that name the sides of a comparison in order.
-std::string SideLetter(std::size_t index);
-
-// Runs that drew different areas, or whose area changed, measured different work.
-std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides);
