@@ -132,8 +132,10 @@ TEST_F(ReportPlot, ASweepIsDrawnAgainstPixelsWithItsShapesAndModels)
     std::string error;
     ASSERT_TRUE(ReadSweepRecord(std::wstring(data.begin(), data.end()), record, error)) << error;
     const std::wstring path = Path(L"sweep.svg");
-    ASSERT_EQ(WriteSweepPlot(path, record, "a sweep", error), kExitOk) << error;
-    EXPECT_EQ(WriteSweepPlot(path, record, "again", error), kExitFileExists);
+    ASSERT_EQ(WriteSweepPlot(path, record, FitSweep(record.visits), "a sweep", error), kExitOk)
+        << error;
+    EXPECT_EQ(WriteSweepPlot(path, record, FitSweep(record.visits), "again", error),
+              kExitFileExists);
     const std::string svg = Content(path);
     EXPECT_NE(svg.find("pixels drawn by one pass (logarithmic)"), std::string::npos);
     EXPECT_NE(svg.find("vertical lines only"), std::string::npos);

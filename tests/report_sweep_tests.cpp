@@ -50,7 +50,7 @@ void ExpectFitAsOracle(const ModelFit& fit, const json& oracle, const std::strin
     EXPECT_EQ(fit.freedom, oracle["freedom"].get<double>()) << what;
     for (std::size_t i = 0; i < fit.components.size(); ++i) {
         const Component& c = fit.components[i];
-        const std::string where = what + ": " + c.name;
+        const std::string where = what + ": " + CostName(c.cost);
         ExpectNear(c.value, oracle["values"][i], where + " value");
         ExpectNear(c.standardError, oracle["standard_errors"][i], where + " standard error");
         ExpectNear(c.low, oracle["lows"][i], where + " low");
@@ -90,7 +90,7 @@ std::vector<SweepVisit> Simulated(const std::vector<ClientSize>& areas,
 // How far drift bends the split: per pixel over per line, against the truth (2.0).
 double SplitBias(const std::vector<SweepVisit>& visits)
 {
-    const ModelFit fit = FitModel(visits, false, false);
+    const ModelFit fit = FitModel(visits, Drawn::OnScreen, LineCalls::Together);
     return std::fabs(fit.components[2].value / fit.components[1].value / 2.0 - 1);
 }
 
@@ -121,20 +121,20 @@ TEST(SweepFit, AgreesWithScipyOnEverySweep)
     for (auto item = oracle.begin(); item != oracle.end(); ++item) {
         const std::vector<SweepVisit> visits = Sweep(item.key()).visits;
         ASSERT_EQ(visits.size(), 24u) << item.key();
-        ExpectFitAsOracle(FitModel(visits, false, false), item.value()["screen"],
-                          item.key() + " on screen");
-        ExpectFitAsOracle(FitModel(visits, true, false), item.value()["memory"],
-                          item.key() + " in memory");
-        ExpectFitAsOracle(FitModel(visits, false, true), item.value()["screen_apart"],
-                          item.key() + " on screen, lines apart");
+        ExpectFitAsOracle(FitModel(visits, Drawn::OnScreen, LineCalls::Together),
+                          item.value()["screen"], item.key() + " on screen");
+        ExpectFitAsOracle(FitModel(visits, Drawn::InMemory, LineCalls::Together),
+                          item.value()["memory"], item.key() + " in memory");
+        ExpectFitAsOracle(FitModel(visits, Drawn::OnScreen, LineCalls::Apart),
+                          item.value()["screen_apart"], item.key() + " on screen, lines apart");
     }
 }
 
 TEST(SweepFit, StandsWhereTheModelHoldsAndSaysSoWhereItDoesNot)
 {
     const SweepFit plain = FitSweep(Sweep("sweep-a").visits);
-    EXPECT_TRUE(plain.screen.stands) << plain.screen.says;
-    EXPECT_TRUE(plain.memory.stands) << plain.memory.says;
+    EXPECT_TRUE(plain.screen.stands) << FitText(plain.screen);
+    EXPECT_TRUE(plain.memory.stands) << FitText(plain.memory);
     // The planted costs lie within their intervals.
     EXPECT_LT(plain.screen.components[1].low, 1.0);
     EXPECT_GT(plain.screen.components[1].high, 1.0);
@@ -144,14 +144,15 @@ TEST(SweepFit, StandsWhereTheModelHoldsAndSaysSoWhereItDoesNot)
     // A per-pixel cost that jumps by 60 % past a million pixels: no split is given.
     const SweepFit jumps = FitSweep(Sweep("sweep-jumps").visits);
     EXPECT_FALSE(jumps.screen.stands);
-    EXPECT_NE(jumps.screen.says.find("does not fit"), std::string::npos) << jumps.screen.says;
-    EXPECT_TRUE(jumps.memory.stands) << jumps.memory.says;
+    EXPECT_NE(FitText(jumps.screen).find("does not fit"), std::string::npos)
+        << FitText(jumps.screen);
+    EXPECT_TRUE(jumps.memory.stands) << FitText(jumps.memory);
 
     // Vertical calls six times a horizontal's: one cost per call cannot fit, two do.
     const SweepFit apart = FitSweep(Sweep("sweep-lines-apart").visits);
     EXPECT_FALSE(apart.screen.stands);
     ASSERT_TRUE(apart.apart);
-    EXPECT_TRUE(apart.screenApart.stands) << apart.screenApart.says;
+    EXPECT_TRUE(apart.screenApart.stands) << FitText(apart.screenApart);
     const Component& vertical = apart.screenApart.components[2];
     EXPECT_LT(vertical.low, 3.0);
     EXPECT_GT(vertical.high, 3.0);
@@ -159,7 +160,7 @@ TEST(SweepFit, StandsWhereTheModelHoldsAndSaysSoWhereItDoesNot)
 
     std::vector<SweepVisit> few = Sweep("sweep-a").visits;
     few.resize(3);
-    EXPECT_FALSE(FitModel(few, false, false).stands);
+    EXPECT_FALSE(FitModel(few, Drawn::OnScreen, LineCalls::Together).stands);
 }
 
 TEST(SweepCompare, RatiosOfComponentsAsFiellerFoundByRootFinding)
@@ -168,21 +169,23 @@ TEST(SweepCompare, RatiosOfComponentsAsFiellerFoundByRootFinding)
     const SweepRecord a = Sweep("sweep-a");
     const SweepRecord b = Sweep("sweep-b-per-call");
     const SweepComparison c = CompareSweeps(a, "A", b, "B");
-    ASSERT_EQ(c.screen.size(), 3u);
+    ASSERT_EQ(c.contrast.screen.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
         if (expected[i].is_null()) {
-            EXPECT_FALSE(c.screen[i].bounded) << c.screen[i].name;
+            EXPECT_FALSE(c.contrast.screen[i].bounded) << CostName(c.contrast.screen[i].cost);
             continue;
         }
-        ASSERT_TRUE(c.screen[i].bounded) << c.screen[i].name;
-        ExpectNear(c.screen[i].low, expected[i][0], c.screen[i].name + " low");
-        ExpectNear(c.screen[i].high, expected[i][1], c.screen[i].name + " high");
+        ASSERT_TRUE(c.contrast.screen[i].bounded) << CostName(c.contrast.screen[i].cost);
+        ExpectNear(c.contrast.screen[i].low, expected[i][0],
+                   CostName(c.contrast.screen[i].cost) + std::string(" low"));
+        ExpectNear(c.contrast.screen[i].high, expected[i][1],
+                   CostName(c.contrast.screen[i].cost) + std::string(" high"));
     }
     // A per-call cost twelve times as high moves the per-line figure and not the per-pixel one.
-    EXPECT_EQ(c.screen[1].name, "per line call");
-    EXPECT_EQ(c.screen[1].verdict, "higher");
-    EXPECT_EQ(c.screen[2].verdict, "cannot tell");
-    const std::string sentence = RatioSentence(c.screen[1]);
+    EXPECT_EQ(c.contrast.screen[1].cost, Cost::PerLineCall);
+    EXPECT_EQ(c.contrast.screen[1].direction, Direction::Higher);
+    EXPECT_EQ(c.contrast.screen[2].direction, Direction::CannotTell);
+    const std::string sentence = RatioSentence(c.contrast.screen[1]);
     EXPECT_NE(sentence.find("per line call: B 12.0 us against A 0.950 us, 12.6x (11.6-13.8)"),
               std::string::npos)
         << sentence;
@@ -204,19 +207,20 @@ TEST(SweepCompare, RatiosOfComponentsAsFiellerFoundByRootFinding)
         }
     }
     const SweepComparison machine = CompareSweeps(a, "A", slower, "B");
-    ASSERT_EQ(machine.screen.size(), 3u);
-    for (const ComponentRatio& r : machine.screen) {
-        EXPECT_NEAR(r.ratio, 2, 1e-9) << r.name;
-        EXPECT_EQ(r.verdict, "cannot tell") << r.name;
+    ASSERT_EQ(machine.contrast.screen.size(), 3u);
+    for (const ComponentRatio& r : machine.contrast.screen) {
+        EXPECT_NEAR(r.ratio, 2, 1e-9) << CostName(r.cost);
+        EXPECT_EQ(r.direction, Direction::CannotTell) << CostName(r.cost);
     }
-    EXPECT_NE(RatioSentence(machine.screen[1]).find("the machine's own change explains it"),
-              std::string::npos);
+    EXPECT_NE(
+        RatioSentence(machine.contrast.screen[1]).find("the machine's own change explains it"),
+        std::string::npos);
     ASSERT_FALSE(machine.warnings.empty());
     EXPECT_NE(machine.warnings[0].find("the machine itself changed"), std::string::npos);
 
     // Against a sweep whose model does not fit, nothing is compared, and the reason is given.
     const SweepComparison jumps = CompareSweeps(a, "A", Sweep("sweep-jumps"), "B");
-    EXPECT_TRUE(jumps.screen.empty());
+    EXPECT_TRUE(jumps.contrast.screen.empty());
     ASSERT_FALSE(jumps.warnings.empty());
     EXPECT_NE(jumps.warnings[0].find("B on screen: the model does not fit"), std::string::npos);
 }
@@ -292,8 +296,8 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
     record.warnings = {"asked for 408 x 388, got 408 x 390"};
     const std::wstring path = Path(L"sweep \u00e9.json");
     std::string error;
-    ASSERT_EQ(WriteSweepRecord(path, record, error), kExitOk) << error;
-    EXPECT_EQ(WriteSweepRecord(path, record, error), kExitFileExists);
+    ASSERT_EQ(WriteSweepRecord(path, record, FitSweep(record.visits), error), kExitOk) << error;
+    EXPECT_EQ(WriteSweepRecord(path, record, FitSweep(record.visits), error), kExitFileExists);
     EXPECT_TRUE(IsSweepFile(path));
     SweepRecord back;
     ASSERT_TRUE(ReadSweepRecord(path, back, error)) << error;
@@ -306,6 +310,8 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
     EXPECT_EQ(back.warnings, record.warnings);
     const json written = json::parse(Content(path));
     EXPECT_TRUE(written["fit"]["on_screen"]["stands"].get<bool>());
+    // How the model fits is a code for scripts, not a sentence.
+    EXPECT_EQ(written["fit"]["on_screen"]["state"], "fits");
     EXPECT_EQ(written["visits"][0]["drawing_area"], "400 x 300");
     EXPECT_EQ(written["fit"]["on_screen"]["components"]["per line call"]["unit"], "us");
 

@@ -245,16 +245,17 @@ int Sweep(const Options& options)
         std::fprintf(stderr, "zolvik-report: the sweep did not finish: nothing was recorded\n");
         return code;
     }
-    PrintSweep(stdout, record);
+    const SweepFit fit = FitSweep(record.visits);
+    PrintSweep(stdout, record, fit);
     if (!options.json.empty() &&
-        (code = WriteSweepRecord(options.json, record, error)) != kExitOk) {
+        (code = WriteSweepRecord(options.json, record, fit, error)) != kExitOk) {
         return Fail(code, error);
     }
     if (!options.plot.empty()) {
         const std::string machine = DescribeMachine(record.provenance);
         const std::string title = "Zolvik line drawing time by drawing area, sweep started " +
                                   record.started + (machine.empty() ? "" : ": " + machine);
-        if ((code = WriteSweepPlot(options.plot, record, title, error)) != kExitOk) {
+        if ((code = WriteSweepPlot(options.plot, record, fit, title, error)) != kExitOk) {
             return Fail(code, error);
         }
     }

@@ -12,16 +12,17 @@
 
 // "0.95 us (0.90-1.00)": a component with its interval, to three significant digits.
 std::string ComponentCell(const Component& c);
+// Why a model does not stand, or how well it fits.
+std::string FitText(const ModelFit& fit);
 // The sweep's visits, then fixed, per line call and per million pixels on screen, in memory
 // and their ratio, and how well the model fits each.
-void PrintSweep(std::FILE* out, const SweepRecord& record);
+void PrintSweep(std::FILE* out, const SweepRecord& record, const SweepFit& fit);
 
 // Two sweeps, component by component: B's over A's on screen and in memory.
 struct SweepComparison {
     std::string baseName;
     std::string otherName;
-    std::vector<ComponentRatio> screen;
-    std::vector<ComponentRatio> memory;
+    SweepContrast contrast;
     std::vector<std::string> warnings; // a model that does not fit, a machine that changed
 };
 SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseName,
@@ -36,5 +37,5 @@ int CompareSweepFiles(const std::vector<std::wstring>& paths, const CompareOutpu
 
 // Every pass and control pass against the pixels drawn, one colour per shape of area, with the
 // model's value at each area on screen and in memory. Returns an exit code.
-int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const std::string& title,
-                   std::string& error);
+int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const SweepFit& fit,
+                   const std::string& title, std::string& error);

@@ -71,8 +71,8 @@ double Predicted(const ModelFit& fit, const GridWork& work)
 
 } // namespace
 
-int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const std::string& title,
-                   std::string& error)
+int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const SweepFit& fit,
+                   const std::string& title, std::string& error)
 {
     Svg svg(title, 600);
     const double left = 80;
@@ -105,7 +105,6 @@ int WriteSweepPlot(const std::wstring& path, const SweepRecord& record, const st
     const std::string turn = "transform=\"rotate(-90 20 " + Number((top + bottom) / 2, 1) + ")\"";
     svg.Text(20, (top + bottom) / 2, "line drawing time of one pass (ms, logarithmic)", "middle",
              13, turn.c_str());
-    const SweepFit fit = FitSweep(record.visits);
     for (const SweepVisit& v : record.visits) {
         const GridWork work = WorkOf({v.clientWidth, v.clientHeight});
         const double at = x.At(std::log10(std::max(work.pixels, 1.0)));

@@ -2,6 +2,7 @@
 #include "output/sweep_output.h"
 
 #include "exit_codes.h"
+#include "model/grid.h"
 #include "results/files.h"
 
 #include <cmath>
@@ -26,10 +27,17 @@ std::string RatioText(double value)
     return text;
 }
 
-const Component* Find(const ModelFit& fit, const std::string& name)
+std::string Percent(const char* format, double share)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, 100 * share);
+    return text;
+}
+
+const Component* Find(const ModelFit& fit, Cost cost)
 {
     for (const Component& c : fit.components) {
-        if (c.name == name) {
+        if (c.cost == cost) {
             return &c;
         }
     }
@@ -51,10 +59,10 @@ void PrintModel(std::FILE* out, const char* title, const ModelFit& screen, const
 {
     std::fprintf(out, "%s\n", title);
     if (!screen.stands) {
-        std::fprintf(out, "  on screen: %s\n", screen.says.c_str());
+        std::fprintf(out, "  on screen: %s\n", FitText(screen).c_str());
     }
     if (!memory.stands) {
-        std::fprintf(out, "  in memory: %s\n", memory.says.c_str());
+        std::fprintf(out, "  in memory: %s\n", FitText(memory).c_str());
     }
     if (!screen.stands && !memory.stands) {
         return;
@@ -62,31 +70,29 @@ void PrintModel(std::FILE* out, const char* title, const ModelFit& screen, const
     std::fprintf(out, "  %-31s %-28s %-28s %s\n", "", "on screen", "in memory",
                  "on screen / in memory");
     for (const Component& c : screen.stands ? screen.components : memory.components) {
-        const Component* s = screen.stands ? Find(screen, c.name) : nullptr;
-        const Component* m = memory.stands ? Find(memory, c.name) : nullptr;
-        const std::string both =
-            s && m && c.name != "fixed" ? OverMemory(*s, screen.freedom, *m, memory.freedom) : "";
-        std::fprintf(out, "  %-31s %-28s %-28s %s\n", (c.name + " (" + c.unit + ")").c_str(),
+        const Component* s = screen.stands ? Find(screen, c.cost) : nullptr;
+        const Component* m = memory.stands ? Find(memory, c.cost) : nullptr;
+        const std::string both = s && m && c.cost != Cost::Fixed
+                                     ? OverMemory(*s, screen.freedom, *m, memory.freedom)
+                                     : "";
+        const std::string name = std::string(CostName(c.cost)) + " (" + CostUnit(c.cost) + ")";
+        std::fprintf(out, "  %-31s %-28s %-28s %s\n", name.c_str(),
                      s ? ComponentCell(*s).c_str() : "-", m ? ComponentCell(*m).c_str() : "-",
                      both.c_str());
     }
     if (screen.stands) {
-        std::fprintf(out, "  fit on screen: %s\n", screen.says.c_str());
+        std::fprintf(out, "  fit on screen: %s\n", FitText(screen).c_str());
     }
     if (memory.stands) {
-        std::fprintf(out, "  fit in memory: %s\n", memory.says.c_str());
+        std::fprintf(out, "  fit in memory: %s\n", FitText(memory).c_str());
     }
 }
 
-void AddComparisons(const ModelFit& base, const ModelFit& other,
-                    std::vector<ComponentRatio>& ratios)
+std::string DirectionWord(Direction direction)
 {
-    for (const Component& c : base.components) {
-        const Component* o = Find(other, c.name);
-        if (o) {
-            ratios.push_back(CompareComponent(c, base.freedom, *o, other.freedom));
-        }
-    }
+    return direction == Direction::Higher  ? "higher"
+           : direction == Direction::Lower ? "lower"
+                                           : "cannot tell";
 }
 
 std::string RatioCell(const ComponentRatio& r)
@@ -98,13 +104,41 @@ std::string RatioCell(const ComponentRatio& r)
 
 } // namespace
 
+std::string FitText(const ModelFit& fit)
+{
+    const std::string where = AreaName(AreaOfClient({fit.residualWidth, fit.residualHeight}));
+    switch (fit.state) {
+    case FitState::TooFewVisits:
+        return "too few visits to fit the model";
+    case FitState::NotToldApart:
+        return "the areas do not tell these costs apart";
+    case FitState::TooFewAreas:
+        return "too few areas to test the model";
+    case FitState::MissesAnArea:
+        return "the model does not fit: at the drawing area " + where + " it misses by " +
+               Percent("%.0f %%", fit.largestResidual) + ", against visits " +
+               Percent("%.1f %%", fit.spread) +
+               " apart; this cost does not grow as lines and pixels, so no split is given";
+    case FitState::BelowZero:
+        return std::string("the model does not fit: ") + CostName(fit.belowZero) +
+               " comes out below zero, so no split is given";
+    default:
+        return "largest miss " + Percent("%.1f %%", fit.largestResidual) + " (at " + where +
+               "), visits " + Percent("%.1f %%", fit.spread) + " apart" +
+               (fit.state == FitState::FitsRoughly
+                    ? "; the model misses by more than the visits' spread, and its intervals "
+                      "include that miss"
+                    : "");
+    }
+}
+
 std::string ComponentCell(const Component& c)
 {
-    return Significant(c.value) + " " + c.unit + " (" + Significant(c.low) +
+    return Significant(c.value) + " " + CostUnit(c.cost) + " (" + Significant(c.low) +
            (c.low < 0 ? " to " : "-") + Significant(c.high) + ")";
 }
 
-void PrintSweep(std::FILE* out, const SweepRecord& record)
+void PrintSweep(std::FILE* out, const SweepRecord& record, const SweepFit& fit)
 {
     std::size_t passes = 0;
     std::size_t dropped = 0;
@@ -112,7 +146,6 @@ void PrintSweep(std::FILE* out, const SweepRecord& record)
         passes += v.passes.size();
         dropped += v.dropped;
     }
-    const SweepFit fit = FitSweep(record.visits);
     std::fprintf(out, "sweep: %zu visits to %zu drawing areas, %zu passes (%zu dropped)\n",
                  record.visits.size(), fit.screen.areas, passes, dropped);
     PrintModel(out, "pass time = fixed + per line call x lines + per pixel x pixels", fit.screen,
@@ -132,70 +165,46 @@ SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseNa
     SweepComparison c;
     c.baseName = baseName;
     c.otherName = otherName;
-    const SweepFit a = FitSweep(base.visits);
-    const SweepFit b = FitSweep(other.visits);
-    const bool apart = a.apart && b.apart && a.screenApart.stands && b.screenApart.stands &&
-                       (!a.screen.stands || !b.screen.stands);
-    const ModelFit& aScreen = apart ? a.screenApart : a.screen;
-    const ModelFit& bScreen = apart ? b.screenApart : b.screen;
-    const ModelFit& aMemory = apart ? a.memoryApart : a.memory;
-    const ModelFit& bMemory = apart ? b.memoryApart : b.memory;
-    for (const auto& [fit, name] :
-         {std::make_pair(&aScreen, "A on screen"), std::make_pair(&bScreen, "B on screen"),
-          std::make_pair(&aMemory, "A in memory"), std::make_pair(&bMemory, "B in memory")}) {
-        if (!fit->stands) {
-            c.warnings.push_back(std::string(name) + ": " + fit->says);
-        }
-    }
-    if (aScreen.stands && bScreen.stands) {
-        AddComparisons(aScreen, bScreen, c.screen);
-    }
-    if (aMemory.stands && bMemory.stands) {
-        AddComparisons(aMemory, bMemory, c.memory);
-    }
-    // Where the machine's own cost of a component moved beyond what runs of one machine do,
-    // the figure on screen says something of the driver only beyond that move.
-    for (const ComponentRatio& m : c.memory) {
-        // The machine's own cost moved: beyond what runs of one machine differ by.
-        const bool moved =
-            m.bounded && (m.low > 1 + kMachineBand || m.high < 1 / (1 + kMachineBand));
-        if (!moved) {
-            continue;
-        }
-        c.warnings.push_back("in memory, " + m.name + " is " + RatioText(m.ratio) +
-                             " as much in B: the machine itself changed");
-        for (ComponentRatio& r : c.screen) {
-            const bool beyond = r.bounded && (r.low > m.high || r.high < m.low);
-            if (r.name == m.name && r.verdict != "cannot tell" && !beyond) {
-                r.verdict = "cannot tell";
-                r.why = "the machine's own change explains it";
+    c.contrast = ContrastSweeps(FitSweep(base.visits), FitSweep(other.visits));
+    const char* names[] = {"on screen", "in memory"};
+    for (int drawn = 0; drawn < 2; ++drawn) {
+        for (const auto& [fit, side] : {std::make_pair(&c.contrast.base[drawn], "A"),
+                                        std::make_pair(&c.contrast.other[drawn], "B")}) {
+            if (!fit->stands) {
+                c.warnings.push_back(std::string(side) + " " + names[drawn] + ": " + FitText(*fit));
             }
         }
+    }
+    for (const ComponentRatio& m : c.contrast.machineMoved) {
+        c.warnings.push_back(std::string("in memory, ") + CostName(m.cost) + " is " +
+                             RatioText(m.ratio) + " as much in B: the machine itself changed");
     }
     return c;
 }
 
 std::string RatioSentence(const ComponentRatio& r)
 {
-    return r.name + ": B " + Significant(r.other) + " " + r.unit + " against A " +
-           Significant(r.base) + " " + r.unit + ", " + RatioCell(r) + ", " +
-           (r.verdict != "cannot tell" ? r.verdict + " in B"
-            : r.why.empty()            ? std::string("cannot tell apart")
-                                       : "cannot tell apart: " + r.why);
+    const std::string unit = CostUnit(r.cost);
+    return CostName(r.cost) + (": B " + Significant(r.other)) + " " + unit + " against A " +
+           Significant(r.base) + " " + unit + ", " + RatioCell(r) + ", " +
+           (r.direction != Direction::CannotTell ? DirectionWord(r.direction) + " in B"
+            : r.machineExplains
+                ? std::string("cannot tell apart: the machine's own change explains it")
+                : std::string("cannot tell apart"));
 }
 
 void PrintSweepComparison(std::FILE* out, const SweepComparison& c)
 {
     std::fprintf(out, "A: %s\nB: %s\n", c.baseName.c_str(), c.otherName.c_str());
     std::fprintf(out, "on screen:\n");
-    if (c.screen.empty()) {
+    if (c.contrast.screen.empty()) {
         std::fprintf(out, "  cannot compare: the model does not stand on both sides\n");
     }
-    for (const ComponentRatio& r : c.screen) {
+    for (const ComponentRatio& r : c.contrast.screen) {
         std::fprintf(out, "  %s\n", RatioSentence(r).c_str());
     }
     std::fprintf(out, "in memory (the machine):\n");
-    for (const ComponentRatio& r : c.memory) {
+    for (const ComponentRatio& r : c.contrast.memory) {
         std::fprintf(out, "  %s\n", RatioSentence(r).c_str());
     }
     for (const std::string& warning : c.warnings) {
@@ -214,17 +223,19 @@ std::string SweepComparisonMarkdown(const SweepComparison& c, const std::string&
           "costs. Intervals are 95 %.\n\n"
        << "| cost | A | B | B / A | on screen | in memory, B / A |\n"
        << "|---|---|---|---|---|---|\n";
-    for (const ComponentRatio& r : c.screen) {
+    for (const ComponentRatio& r : c.contrast.screen) {
         std::string memory = "-";
-        for (const ComponentRatio& m : c.memory) {
-            memory = m.name == r.name ? RatioCell(m) : memory;
+        for (const ComponentRatio& m : c.contrast.memory) {
+            memory = m.cost == r.cost ? RatioCell(m) : memory;
         }
-        md << "| " << r.name << " | " << Significant(r.base) << " " << r.unit << " | "
-           << Significant(r.other) << " " << r.unit << " | " << RatioCell(r) << " | "
-           << (r.verdict == "cannot tell" ? "cannot tell" : r.verdict + " in B") << " | " << memory
-           << " |\n";
+        const std::string unit = CostUnit(r.cost);
+        md << "| " << CostName(r.cost) << " | " << Significant(r.base) << " " << unit << " | "
+           << Significant(r.other) << " " << unit << " | " << RatioCell(r) << " | "
+           << (r.direction == Direction::CannotTell ? "cannot tell"
+                                                    : DirectionWord(r.direction) + " in B")
+           << " | " << memory << " |\n";
     }
-    if (c.screen.empty()) {
+    if (c.contrast.screen.empty()) {
         md << "| (none) | | | | cannot compare: the model does not stand on both sides | |\n";
     }
     if (!c.warnings.empty()) {

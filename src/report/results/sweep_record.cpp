@@ -20,11 +20,11 @@ json ComponentsJson(const ModelFit& fit)
 {
     json components = json::object();
     for (const Component& c : fit.components) {
-        components[c.name] = {{"unit", c.unit},
-                              {"value", c.value},
-                              {"standard_error", c.standardError},
-                              {"low", c.low},
-                              {"high", c.high}};
+        components[CostName(c.cost)] = {{"unit", CostUnit(c.cost)},
+                                        {"value", c.value},
+                                        {"standard_error", c.standardError},
+                                        {"low", c.low},
+                                        {"high", c.high}};
     }
     return components;
 }
@@ -32,7 +32,7 @@ json ComponentsJson(const ModelFit& fit)
 json ModelJson(const ModelFit& fit)
 {
     return {{"stands", fit.stands},
-            {"says", fit.says},
+            {"state", FitStateCode(fit.state)},
             {"visits", fit.visits},
             {"areas", fit.areas},
             {"freedom", fit.freedom},
@@ -42,9 +42,8 @@ json ModelJson(const ModelFit& fit)
             {"components", fit.freedom > 0 ? ComponentsJson(fit) : json(nullptr)}};
 }
 
-json FitJson(const std::vector<SweepVisit>& visits)
+json FitJson(const SweepFit& fit)
 {
-    const SweepFit fit = FitSweep(visits);
     json out = {{"on_screen", ModelJson(fit.screen)}, {"in_memory", ModelJson(fit.memory)}};
     if (fit.apart) {
         out["on_screen_lines_apart"] = ModelJson(fit.screenApart);
@@ -155,7 +154,8 @@ bool ParseSweep(const json& document, SweepRecord& record, const std::string& na
 
 } // namespace
 
-int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, std::string& error)
+int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, const SweepFit& fit,
+                     std::string& error)
 {
     json visits = json::array();
     for (std::size_t i = 0; i < record.visits.size(); ++i) {
@@ -167,7 +167,7 @@ int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, std::s
         {"environment", json::parse(record.provenance.environment, nullptr, false)},
         {"started", record.started},
         {"visits", visits},
-        {"fit", FitJson(record.visits)},
+        {"fit", FitJson(fit)},
         {"warnings", record.warnings}};
     return WriteNewFile(path, document.dump(1) + "\n", error);
 }

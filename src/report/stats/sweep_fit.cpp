@@ -86,12 +86,12 @@ std::vector<double> Regressors(const GridWork& work, bool apart)
 std::vector<Component> NamedComponents(bool apart)
 {
     if (apart) {
-        return {{"fixed", "ms"},
-                {"per horizontal line call", "us"},
-                {"per vertical line call", "us"},
-                {"per million pixels", "ms"}};
+        return {{Cost::Fixed},
+                {Cost::PerHorizontalLineCall},
+                {Cost::PerVerticalLineCall},
+                {Cost::PerMillionPixels}};
     }
-    return {{"fixed", "ms"}, {"per line call", "us"}, {"per million pixels", "ms"}};
+    return {{Cost::Fixed}, {Cost::PerLineCall}, {Cost::PerMillionPixels}};
 }
 
 // Each area weighs by the inverse square of its usual time, so that an area's residual counts
@@ -117,13 +117,6 @@ std::vector<Row> RowsOf(const std::vector<SweepVisit>& visits, bool control, boo
         row.weight = usual > 0 ? 1 / (usual * usual) : 0;
     }
     return rows;
-}
-
-std::string Printed(const char* format, double a, double b = 0, double c = 0)
-{
-    char text[200];
-    std::snprintf(text, sizeof text, format, a, b, c);
-    return text;
 }
 
 // The areas' means against the fit, and the visits' spread about their areas' means.
@@ -169,45 +162,37 @@ void JudgeResiduals(const std::vector<Row>& rows, const std::vector<double>& bet
     }
 }
 
-void SayHowItFits(ModelFit& fit)
+void JudgeFit(ModelFit& fit)
 {
-    const std::string where = AreaName(AreaOfClient({fit.residualWidth, fit.residualHeight}));
     const bool lacks = fit.lackOfFitP >= 0 && fit.lackOfFitP < kLackOfFitLevel;
     if (lacks && fit.largestResidual > kTolerableMiss) {
-        fit.stands = false;
-        fit.says = "the model does not fit: at the drawing area " + where + " it misses by " +
-                   Printed("%.0f %%, against visits %.1f %% apart; ", 100 * fit.largestResidual,
-                           100 * fit.spread) +
-                   "this cost does not grow as lines and pixels, so no split is given";
+        fit.state = FitState::MissesAnArea;
         return;
     }
     for (const Component& c : fit.components) {
-        if (c.name != "fixed" && c.high < 0) {
-            fit.stands = false;
-            fit.says =
-                "the model does not fit: " + c.name + " comes out below zero, so no split is given";
+        if (c.cost != Cost::Fixed && c.high < 0) {
+            fit.state = FitState::BelowZero;
+            fit.belowZero = c.cost;
             return;
         }
     }
     fit.stands = true;
-    fit.says = Printed("largest miss %.1f %% (at ", 100 * fit.largestResidual) + where +
-               Printed("), visits %.1f %% apart", 100 * fit.spread) +
-               (lacks ? "; the model misses by more than the visits' spread, and its intervals "
-                        "include that miss"
-                      : "");
+    fit.state = lacks ? FitState::FitsRoughly : FitState::Fits;
 }
 
 } // namespace
 
-ModelFit FitModel(const std::vector<SweepVisit>& visits, bool control, bool apart)
+ModelFit FitModel(const std::vector<SweepVisit>& visits, Drawn drawn, LineCalls lines)
 {
+    const bool control = drawn == Drawn::InMemory;
+    const bool apart = lines == LineCalls::Apart;
     ModelFit fit;
     fit.components = NamedComponents(apart);
     const std::vector<Row> rows = RowsOf(visits, control, apart);
     const std::size_t k = fit.components.size();
     fit.visits = rows.size();
     if (rows.size() <= k) {
-        fit.says = "too few visits to fit the model";
+        fit.state = FitState::TooFewVisits;
         return fit;
     }
     Matrix normal(k, std::vector<double>(k, 0));
@@ -222,7 +207,7 @@ ModelFit FitModel(const std::vector<SweepVisit>& visits, bool control, bool apar
     }
     Matrix inverse;
     if (!Invert(normal, inverse)) {
-        fit.says = "the areas do not tell these costs apart";
+        fit.state = FitState::NotToldApart;
         return fit;
     }
     std::vector<double> beta(k, 0);
@@ -251,51 +236,61 @@ ModelFit FitModel(const std::vector<SweepVisit>& visits, bool control, bool apar
     }
     JudgeResiduals(rows, beta, rss, k, fit);
     if (fit.areas <= k) {
-        fit.says = "too few areas to test the model";
+        fit.state = FitState::TooFewAreas;
         return fit;
     }
-    SayHowItFits(fit);
+    JudgeFit(fit);
     return fit;
 }
 
 SweepFit FitSweep(const std::vector<SweepVisit>& visits)
 {
     SweepFit fit;
-    fit.screen = FitModel(visits, false, false);
-    fit.memory = FitModel(visits, true, false);
-    fit.screenApart = FitModel(visits, false, true);
-    fit.memoryApart = FitModel(visits, true, true);
+    fit.screen = FitModel(visits, Drawn::OnScreen, LineCalls::Together);
+    fit.memory = FitModel(visits, Drawn::InMemory, LineCalls::Together);
+    fit.screenApart = FitModel(visits, Drawn::OnScreen, LineCalls::Apart);
+    fit.memoryApart = FitModel(visits, Drawn::InMemory, LineCalls::Apart);
     fit.apart = fit.screenApart.freedom > 0;
     return fit;
 }
 
-ComponentRatio CompareComponent(const Component& base, double baseFreedom, const Component& other,
-                                double otherFreedom)
+const char* CostName(Cost cost)
 {
-    ComponentRatio r;
-    r.name = base.name;
-    r.unit = base.unit;
-    r.base = base.value;
-    r.other = other.value;
-    const double t = TQuantile95(std::min(baseFreedom, otherFreedom));
-    const double a = base.value;
-    const double b = other.value;
-    const double va = base.standardError * base.standardError;
-    const double vb = other.standardError * other.standardError;
-    // Fieller: the ratios q with (b - q a)^2 <= t^2 (vb + q^2 va).
-    const double qa = a * a - t * t * va;
-    const double qb = -2 * a * b;
-    const double qc = b * b - t * t * vb;
-    const double discriminant = qb * qb - 4 * qa * qc;
-    r.ratio = a != 0 ? b / a : 0;
-    if (qa > 0 && discriminant >= 0) {
-        r.bounded = true;
-        r.low = (-qb - std::sqrt(discriminant)) / (2 * qa);
-        r.high = (-qb + std::sqrt(discriminant)) / (2 * qa);
+    switch (cost) {
+    case Cost::Fixed:
+        return "fixed";
+    case Cost::PerLineCall:
+        return "per line call";
+    case Cost::PerHorizontalLineCall:
+        return "per horizontal line call";
+    case Cost::PerVerticalLineCall:
+        return "per vertical line call";
+    default:
+        return "per million pixels";
     }
-    r.verdict = !r.bounded   ? "cannot tell"
-                : r.low > 1  ? "higher"
-                : r.high < 1 ? "lower"
-                             : "cannot tell";
-    return r;
+}
+
+const char* CostUnit(Cost cost)
+{
+    return cost == Cost::Fixed || cost == Cost::PerMillionPixels ? "ms" : "us";
+}
+
+const char* FitStateCode(FitState state)
+{
+    switch (state) {
+    case FitState::Fits:
+        return "fits";
+    case FitState::FitsRoughly:
+        return "fits_roughly";
+    case FitState::TooFewVisits:
+        return "too_few_visits";
+    case FitState::NotToldApart:
+        return "not_told_apart";
+    case FitState::TooFewAreas:
+        return "too_few_areas";
+    case FitState::MissesAnArea:
+        return "misses_an_area";
+    default:
+        return "below_zero";
+    }
 }

@@ -8,22 +8,46 @@
 #include <string>
 #include <vector>
 
+// The model's terms.
+enum class Cost {
+    Fixed,
+    PerLineCall,
+    PerHorizontalLineCall,
+    PerVerticalLineCall,
+    PerMillionPixels
+};
+// Their names, as records key them and people read them: "fixed", "per line call", ...
+const char* CostName(Cost cost);
+const char* CostUnit(Cost cost); // "ms" or "us"
+
 // One cost of the model, with its 95 % interval.
 struct Component {
-    std::string name; // "fixed", "per line call", "per million pixels", ...
-    std::string unit; // "ms" or "us"
+    Cost cost = Cost::Fixed;
     double value = 0;
     double standardError = 0;
     double low = 0;
     double high = 0;
 };
 
+// How the model fits one kind of pass.
+enum class FitState {
+    Fits,         // within the visits' own spread
+    FitsRoughly,  // misses by more than the visits' spread, not by much: intervals include it
+    TooFewVisits, // no fit at all
+    NotToldApart, // the areas do not tell the costs apart
+    TooFewAreas,  // fitted, but not testable: no split is given
+    MissesAnArea, // misses an area by more than the visits explain and by more than 5 %
+    BelowZero,    // a cost other than the fixed one comes out below zero
+};
+const char* FitStateCode(FitState state); // for records: "fits", "misses_an_area", ...
+
 // The model fitted to one kind of pass (on screen, or the control's in memory). Each visit's
 // median is one observation, weighted by its area's size, so that every area counts by its
 // relative error: passes within a visit are correlated, visits far apart in time much less.
 struct ModelFit {
     bool stands = false; // the components can be printed
-    std::string says;    // why they cannot, or how well the model fits
+    FitState state = FitState::TooFewVisits;
+    Cost belowZero = Cost::Fixed; // with BelowZero: which cost
     std::vector<Component> components;
     std::size_t visits = 0;
     std::size_t areas = 0;
@@ -45,22 +69,40 @@ struct SweepFit {
     bool apart = false;
 };
 
+enum class Drawn { OnScreen, InMemory };
+enum class LineCalls { Together, Apart };
+
 SweepFit FitSweep(const std::vector<SweepVisit>& visits);
-ModelFit FitModel(const std::vector<SweepVisit>& visits, bool control, bool apart);
+ModelFit FitModel(const std::vector<SweepVisit>& visits, Drawn drawn, LineCalls lines);
+
+// B's cost against A's.
+enum class Direction { Higher, Lower, CannotTell };
 
 // One component of two sweeps: B's over A's, with Fieller's 95 % interval; unbounded (0, 0)
 // where A's own figure is not clearly above zero.
 struct ComponentRatio {
-    std::string name;
-    std::string unit;
+    Cost cost = Cost::Fixed;
     double base = 0;
     double other = 0;
     double ratio = 0;
     double low = 0;
     double high = 0;
     bool bounded = false;
-    std::string verdict; // "higher", "lower", "cannot tell"
-    std::string why;     // of a "cannot tell" that the interval alone would not say
+    Direction direction = Direction::CannotTell;
+    // A difference on screen no wider than the machine's own change in memory: cannot tell.
+    bool machineExplains = false;
 };
 ComponentRatio CompareComponent(const Component& base, double baseFreedom, const Component& other,
                                 double otherFreedom);
+
+// Two sweeps, cost by cost, on screen and in memory, each with the model both sides fit.
+struct SweepContrast {
+    LineCalls lines = LineCalls::Together;
+    ModelFit base[2]; // on screen, in memory: the models compared
+    ModelFit other[2];
+    std::vector<ComponentRatio> screen; // empty where the model does not stand on both sides
+    std::vector<ComponentRatio> memory;
+    // Costs whose control moved beyond the machine band: the machine itself changed.
+    std::vector<ComponentRatio> machineMoved;
+};
+SweepContrast ContrastSweeps(const SweepFit& base, const SweepFit& other);
