@@ -1,5 +1,6 @@
 // Comparisons of several sides: one table in text, JSON, a picture and a Markdown report that a
 // common Markdown implementation renders with its tables as tables; the power a side ran on.
+#include "commands/commands.h"
 #include "exit_codes.h"
 #include "output/output.h"
 #include "results/files.h"

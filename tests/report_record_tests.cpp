@@ -1,5 +1,6 @@
 // zolvik-report's records: runs with where they ran, written whole, appended, read back and
 // compared with their environments and drawing areas.
+#include "commands/commands.h"
 #include "exit_codes.h"
 #include "output/output.h"
 #include "results/files.h"
@@ -79,7 +80,7 @@ TEST_F(ReportRecord, AppendingToSomethingElseLeavesItAsItWas)
     std::string error;
     const std::string csv = "run,index,seconds,duration_ms\n1,1,0.5,4\n";
     const std::wstring other = Write(L"other.json", csv);
-    EXPECT_EQ(WriteRecord(other, true, MachineA(), RunOf(2.5), error), kExitBadCsv);
+    EXPECT_EQ(WriteRecord(other, true, MachineA(), RunOf(2.5), error), kExitBadFile);
     EXPECT_NE(error.find("not well-formed JSON"), std::string::npos) << error;
     EXPECT_EQ(Content(other), csv);
 

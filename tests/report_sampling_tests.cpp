@@ -316,6 +316,40 @@ TEST(ReportSampling, RunsEndWithTheirRowsWhenTheWindowGoesOrHangs)
     EXPECT_LT(hungOut.elapsed, 20000 + 16000 + 1000); // patience, and the last wait
 }
 
+// Ctrl+C ends a run at its next step with what it sampled, whether the program draws or hangs.
+TEST(ReportSampling, AStopEndsTheRunKeepingItsSamples)
+{
+    SimulatedProgram drawing;
+    drawing.duration = Wandering(2, 0.05, 1);
+    SimulatedRun run{drawing, 1000 + drawing.firstTick, {}, {}, 0, {}};
+    const double start = run.clock;
+    ProgramPort port = run.Port();
+    port.stopped = [&run, start] { return run.clock - start > 6000; };
+    PassTracker tracker;
+    SessionLimits limits;
+    limits.samples = 100;
+    const SessionResult stopped = RunSession(port, limits, tracker);
+    EXPECT_EQ(stopped.end, SessionEnd::Stopped);
+    EXPECT_GE(stopped.samples.size(), 5u);
+    EXPECT_LT(stopped.samples.size(), 100u);
+    EXPECT_LT(run.clock - start, 6000 + 1000); // within a step of the stop
+    const RunCheck check = CheckRun(drawing, stopped, run.trace, start);
+    EXPECT_EQ(check.wrong, 0u) << check.firstWrong;
+
+    // A hung program never answers the reset: the stop still ends the wait, not the patience.
+    SimulatedProgram hung;
+    hung.duration = Wandering(2, 0.05, 1);
+    hung.hung = true;
+    SimulatedRun waiting{hung, 1000 + hung.firstTick, {}, {}, 0, {}};
+    const double from = waiting.clock;
+    ProgramPort hungPort = waiting.Port();
+    hungPort.stopped = [&waiting, from] { return waiting.clock - from > 3000; };
+    PassTracker hungTracker;
+    const SessionResult ended = RunSession(hungPort, limits, hungTracker);
+    EXPECT_EQ(ended.end, SessionEnd::Stopped);
+    EXPECT_LT(waiting.clock - from, 3000 + 16000 + 1000); // the stop, and at most the last wait
+}
+
 // The readout after k passes is their mean to six decimals; each pass recovered from two
 // means is good to (2k - 1) half-units of the last decimal, and is said to be.
 TEST(ReportSampling, PassesAreRecoveredFromMeansWithinTheStatedBound)

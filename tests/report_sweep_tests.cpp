@@ -1,6 +1,7 @@
 // The sweep: the lines and pixels a pass draws at each area, the fit of fixed, per line and
 // per pixel costs against scipy's (tests/data/report/sweep/make_sweep_oracle.py), the order of
 // visits, the areas chosen, the record and the comparison of two sweeps.
+#include "commands/commands.h"
 #include "output/sweep_output.h"
 #include "report_files.h"
 #include "results/sweep_record.h"
@@ -332,7 +333,7 @@ TEST_F(ReportSweep, ComparingASweepWithRunsIsRefused)
     EXPECT_EQ(
         CompareFiles({std::wstring(a.begin(), a.end()), std::wstring(runs.begin(), runs.end())},
                      outputs, out, out),
-        kExitBadCsv);
+        kExitBadFile);
     const std::wstring md = Path(L"sweeps.md");
     outputs.markdown = md;
     EXPECT_EQ(CompareFiles({std::wstring(a.begin(), a.end()), std::wstring(a.begin(), a.end())},

@@ -1,4 +1,5 @@
 // zolvik-report's results files, command line, pass judging and comparison output.
+#include "commands/commands.h"
 #include "bench/bench.h"
 #include "cli/options.h"
 #include "exit_codes.h"
@@ -81,7 +82,7 @@ TEST(ReportOptions, PatienceTraceAndCheck)
     options = Options();
     error.clear();
     ASSERT_TRUE(ParseOptions(Words({L"--check"}), options, error));
-    EXPECT_TRUE(options.check);
+    EXPECT_EQ(options.mode, Mode::Check);
 }
 
 // A sweep: passes a visit and rounds, with their own defaults; nothing of the other uses.
@@ -90,7 +91,7 @@ TEST(ReportOptions, SweepTakesVisitsAndRoundsOnly)
     Options options;
     std::string error;
     ASSERT_TRUE(ParseOptions(Words({L"--sweep", L"--json", L"s.json"}), options, error)) << error;
-    EXPECT_TRUE(options.sweep);
+    EXPECT_EQ(options.mode, Mode::Sweep);
     EXPECT_EQ(options.samples, 8);
     EXPECT_EQ(options.runs, 3);
     options = Options();
@@ -153,7 +154,7 @@ TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
     }
     options = Options();
     ASSERT_TRUE(ParseOptions(Words({L"--help"}), options, error));
-    EXPECT_TRUE(options.help);
+    EXPECT_EQ(options.mode, Mode::Help);
 }
 
 // Several sides, a Markdown report, and runs recorded one after another into one file.
@@ -257,10 +258,10 @@ TEST_F(ReportFiles, AResultsFileIsNeverOverwrittenNorAppendedToInAnotherForm)
     EXPECT_EQ(sink.file, nullptr);
 
     const std::wstring older = Write(L"older.csv", "index,seconds,duration_ms\n1,0.5,4\n");
-    EXPECT_EQ(OpenCsvSink(older, true, sink, error), kExitBadCsv);
+    EXPECT_EQ(OpenCsvSink(older, true, sink, error), kExitBadFile);
     EXPECT_NE(error.find("has the older form"), std::string::npos) << error;
     const std::wstring other = Write(L"other.csv", "when,what\n1,2\n");
-    EXPECT_EQ(OpenCsvSink(other, true, sink, error), kExitBadCsv);
+    EXPECT_EQ(OpenCsvSink(other, true, sink, error), kExitBadFile);
     EXPECT_NE(error.find("not a zolvik-report CSV"), std::string::npos) << error;
     EXPECT_EQ(Content(other), "when,what\n1,2\n");
 
@@ -363,7 +364,7 @@ TEST_F(ReportFiles, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
     CompareOutputs again;
     again.json = json;
     EXPECT_EQ(CompareFiles({a, b}, again, out, out), kExitFileExists);
-    EXPECT_EQ(CompareFiles({a, Path(L"absent.csv")}, CompareOutputs(), out, out), kExitBadCsv);
+    EXPECT_EQ(CompareFiles({a, Path(L"absent.csv")}, CompareOutputs(), out, out), kExitBadFile);
     std::fclose(out);
     EXPECT_NE(Content(outPath).find("absent.csv: cannot open"), std::string::npos);
 }

@@ -7,7 +7,7 @@ enum ReportExit {
     kExitNoWindow = 2,
     kExitWindowClosed = 3,
     kExitUndecodable = 4,
-    kExitBadCsv = 5,
+    kExitBadFile = 5, // a results file missing, malformed, or of the wrong kind
     kExitCannotWrite = 6,
     kExitFileExists = 7,
     kExitInterrupted = 8, // Ctrl+C, after what was changed has been put back

@@ -1,11 +1,11 @@
 // zolvik-report: single-pass durations of a running Zolvik, read from its window, with a
 // summary, results files of runs (CSV and JSON records), pictures and comparisons of runs.
 // The program itself stays as it is: this companion only clicks its "Reset statistics" button
-// and reads its pixels.
+// and reads its pixels. Here: the modes that need the window; what follows sampling is in
+// commands/.
 #include "cli/options.h"
+#include "commands/commands.h"
 #include "exit_codes.h"
-#include "output/output.h"
-#include "output/sweep_output.h"
 #include "results/files.h"
 #include "results/results.h"
 #include "windows/check.h"
@@ -48,66 +48,49 @@ HWND FindProgram(int& code, std::string& error)
     return window;
 }
 
-// The program's window and its "Reset statistics" button, which a run needs both of.
-HWND FindProgramAndButton(HWND& button, int& code, std::string& error)
-{
-    HWND window = FindProgram(code, error);
-    button = window ? GetDlgItem(window, IDC_RESET_STATISTICS) : nullptr;
-    if (window && !button) {
-        code = kExitNoWindow;
-        error = "the window has no \"Reset statistics\" button";
-        return nullptr;
-    }
-    return window;
-}
-
-// A record or a picture that cannot be written must be known before minutes of sampling.
-int CheckOutputs(const Options& options, std::string& error)
-{
-    if (!options.json.empty() && FileExists(options.json)) {
-        ResultsFile existing;
-        if (!options.append) {
-            error = Utf8(options.json) + " exists: a results file is never overwritten; give " +
-                    "--append to add a run to it, or another name";
-            return kExitFileExists;
-        }
-        if (!ReadRecord(options.json, existing, error)) {
-            error += "; --append adds runs only to a zolvik-report record";
-            return kExitBadCsv;
-        }
-    }
-    for (const std::wstring* path : {&options.plot, &options.trace}) {
-        if (!path->empty() && FileExists(*path)) {
-            error = Utf8(*path) + " exists: zolvik-report never overwrites a file";
-            return kExitFileExists;
-        }
-    }
-    return kExitOk;
-}
-
-std::FILE* OpenTrace(const std::wstring& path, int& code, std::string& error)
-{
-    bool existed = false;
-    std::FILE* trace = path.empty() ? nullptr : CreateNewFile(path, existed);
-    if (!path.empty() && !trace) {
-        code = existed ? kExitFileExists : kExitCannotWrite;
-        error = Utf8(path) +
-                (existed ? " exists: zolvik-report never overwrites a file" : ": cannot write");
-    } else if (trace) {
-        std::fputs("ms,event,seen,action\n", trace);
-    }
-    return trace;
-}
-
 bool OnConsole()
 {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+// What a recording and a sweep both start from: the window with its button, the outputs
+// checked and the trace opened before any sampling, and the progress line.
+struct Desk {
+    HWND window = nullptr;
+    HWND button = nullptr;
+    std::FILE* trace = nullptr;
+    Progress progress;
+};
+
+int OpenDesk(const Options& options, Desk& desk)
+{
+    int code = kExitOk;
+    std::string error;
+    desk.window = FindProgram(code, error);
+    if (!desk.window) {
+        return Fail(code, error);
+    }
+    desk.button = GetDlgItem(desk.window, IDC_RESET_STATISTICS);
+    if (!desk.button) {
+        return Fail(kExitNoWindow, "the window has no \"Reset statistics\" button");
+    }
+    if ((code = OpenOutputs(options, desk.trace, error)) != kExitOk) {
+        return Fail(code, error);
+    }
+    desk.progress.console = OnConsole();
+    return kExitOk;
+}
+
+void CloseDesk(Desk& desk)
+{
+    if (desk.trace) {
+        std::fclose(desk.trace);
+    }
+}
+
 // One run into the results files; `append` adds it to what earlier runs wrote.
-int RecordRun(const Options& options, HWND window, HWND button, bool append, int runIndex,
-              std::FILE* trace, Progress& progress)
+int RecordRun(const Options& options, Desk& desk, bool append, int runIndex)
 {
     int code = kExitOk;
     std::string error;
@@ -118,44 +101,18 @@ int RecordRun(const Options& options, HWND window, HWND button, bool append, int
         }
         std::printf("recording run %d into %s\n", sink.run, Utf8(options.csv).c_str());
     }
-    if (trace && runIndex > 1) {
+    if (desk.trace && runIndex > 1) {
         // Each run's times count from its own start.
-        std::fprintf(trace, "0.000,run,\"%d\",\"started\"\n", runIndex);
+        std::fprintf(desk.trace, "0.000,run,\"%d\",\"started\"\n", runIndex);
     }
     // Gathered before sampling, so that none of it falls among the passes measured.
-    const Provenance provenance = {ProgramJson(window), EnvironmentJson()};
+    const Provenance provenance = {ProgramJson(desk.window), EnvironmentJson()};
     Run run = NumberedRun(sink.run);
     run.started = UtcNow();
-    SampledRun sampled;
-    code = SampleWindow(window, button, options, sink, trace, progress, runIndex, sampled);
+    code = SampleWindow(desk.window, desk.button, options, sink, desk.trace, desk.progress,
+                        runIndex, run);
     CloseCsvSink(sink);
-    run.samples = sampled.samples;
-    run.controls = sampled.controls;
-    run.dropped = sampled.dropped;
-    run.areaWidth = sampled.areaWidth;
-    run.areaHeight = sampled.areaHeight;
-    run.areaChanged = sampled.areaChanged;
-    run.sampling = sampled.facts;
-    if (!run.samples.empty() || run.dropped > 0) {
-        PrintRunReport(stdout, "single-pass durations", ReportRun(Durations(run), run.dropped));
-        PrintControl(stdout, run);
-        PrintSamplingFacts(stdout, run);
-    }
-    int written = kExitOk;
-    if (!options.json.empty() &&
-        (written = WriteRecord(options.json, append, provenance, run, error)) != kExitOk) {
-        Fail(written, error);
-    }
-    if (!options.plot.empty() && !run.samples.empty()) {
-        const std::string machine = DescribeMachine(provenance);
-        const std::string title = "Zolvik line drawing time, run started " + run.started +
-                                  (machine.empty() ? "" : ": " + machine);
-        const int plotted = WriteRunPlot(options.plot, run, title, error);
-        if (plotted != kExitOk) {
-            Fail(plotted, error);
-            written = written != kExitOk ? written : plotted;
-        }
-    }
+    const int written = FinishRun(options, provenance, run, append, stdout, stderr);
     return code != kExitOk ? code : written;
 }
 
@@ -164,7 +121,8 @@ int PauseBetweenRuns(HWND window, double seconds, int next, Progress& progress)
 {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
     bool first = true;
-    for (ULONGLONG now = GetTickCount64(); now < end && IsWindow(window); now = GetTickCount64()) {
+    for (ULONGLONG now = GetTickCount64(); now < end && IsWindow(window) && !StopRequested();
+         now = GetTickCount64()) {
         char text[120];
         std::snprintf(text, sizeof text, "run %d of %d starts in %.0f s", next, progress.runs,
                       std::ceil(static_cast<double>(end - now) / 1000));
@@ -173,41 +131,37 @@ int PauseBetweenRuns(HWND window, double seconds, int next, Progress& progress)
         Sleep(static_cast<DWORD>(std::min<ULONGLONG>(end - now, 1000)));
     }
     EndProgressLine(progress);
+    if (StopRequested()) {
+        return Fail(kExitInterrupted, "stopped between runs: the runs recorded are kept");
+    }
     return IsWindow(window) ? kExitOk
                             : Fail(kExitWindowClosed, "the Zolvik window closed between runs");
 }
 
-// --runs N: the runs one after another into one file, --pause seconds apart.
+// --runs N: the runs one after another into one file, --pause seconds apart. Ctrl+C ends the
+// run being sampled, which is written as far as it came, marked as interrupted.
 int Record(const Options& options)
 {
-    int code = kExitOk;
-    std::string error;
-    HWND button = nullptr;
-    HWND window = FindProgramAndButton(button, code, error);
-    if (!window || (code = CheckOutputs(options, error)) != kExitOk) {
-        return Fail(code, error);
-    }
-    std::FILE* trace = OpenTrace(options.trace, code, error);
+    Desk desk;
+    int code = OpenDesk(options, desk);
     if (code != kExitOk) {
-        return Fail(code, error);
+        return code;
     }
-    Progress progress;
-    progress.console = OnConsole();
-    progress.runs = static_cast<int>(options.runs);
-    progress.samples = options.samples;
-    progress.seconds = options.seconds;
-    progress.pauseS = options.pause;
+    desk.progress.runs = static_cast<int>(options.runs);
+    desk.progress.samples = options.samples;
+    desk.progress.seconds = options.seconds;
+    desk.progress.pauseS = options.pause;
+    WatchForStop();
     for (int i = 1; i <= options.runs && code == kExitOk; ++i) {
         if (i > 1) {
-            code = PauseBetweenRuns(window, options.pause, i, progress);
+            code = PauseBetweenRuns(desk.window, options.pause, i, desk.progress);
         }
         if (code == kExitOk) {
-            code = RecordRun(options, window, button, options.append || i > 1, i, trace, progress);
+            code = RecordRun(options, desk, options.append || i > 1, i);
         }
     }
-    if (trace) {
-        std::fclose(trace);
-    }
+    CloseDesk(desk);
+    StopHandled();
     return code;
 }
 
@@ -215,86 +169,58 @@ int Record(const Options& options)
 // written for a sweep that did not finish: a fit over some of the areas says less than it seems.
 int Sweep(const Options& options)
 {
-    int code = kExitOk;
-    std::string error;
-    HWND button = nullptr;
-    HWND window = FindProgramAndButton(button, code, error);
-    if (!window) {
-        return Fail(code, error);
-    }
-    for (const std::wstring* path : {&options.json, &options.plot, &options.trace}) {
-        if (!path->empty() && FileExists(*path)) {
-            return Fail(kExitFileExists, Utf8(*path) + " exists: zolvik-report never overwrites a "
-                                                       "file");
-        }
-    }
-    std::FILE* trace = OpenTrace(options.trace, code, error);
+    Desk desk;
+    int code = OpenDesk(options, desk);
     if (code != kExitOk) {
-        return Fail(code, error);
+        return code;
     }
-    Progress progress;
-    progress.console = OnConsole();
     SweepRecord record;
-    record.provenance = {ProgramJson(window), EnvironmentJson()};
+    record.provenance = {ProgramJson(desk.window), EnvironmentJson()};
     record.started = UtcNow();
-    code = SweepWindow(window, button, options, trace, progress, record);
-    if (trace) {
-        std::fclose(trace);
-    }
+    code = SweepWindow(desk.window, desk.button, options, desk.trace, desk.progress, record);
+    CloseDesk(desk);
     if (code != kExitOk) {
         std::fprintf(stderr, "zolvik-report: the sweep did not finish: nothing was recorded\n");
         return code;
     }
-    const SweepFit fit = FitSweep(record.visits);
-    PrintSweep(stdout, record, fit);
-    if (!options.json.empty() &&
-        (code = WriteSweepRecord(options.json, record, fit, error)) != kExitOk) {
-        return Fail(code, error);
-    }
-    if (!options.plot.empty()) {
-        const std::string machine = DescribeMachine(record.provenance);
-        const std::string title = "Zolvik line drawing time by drawing area, sweep started " +
-                                  record.started + (machine.empty() ? "" : ": " + machine);
-        if ((code = WriteSweepPlot(options.plot, record, fit, title, error)) != kExitOk) {
-            return Fail(code, error);
-        }
-    }
-    return kExitOk;
+    return FinishSweep(options, record, stdout, stderr);
+}
+
+int Check()
+{
+    int code = kExitOk;
+    std::string error;
+    HWND window = FindProgram(code, error);
+    return window ? CheckSetup(window) : Fail(code, error);
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    const std::vector<std::wstring> arguments(argv + 1, argv + argc);
     Options options;
     std::string error;
-    if (!ParseOptions(std::vector<std::wstring>(argv + 1, argv + argc), options, error)) {
+    if (!ParseOptions(arguments, options, error)) {
         std::fprintf(stderr, "zolvik-report: %s\n%s", error.c_str(), kUsage);
         return kExitUsage;
     }
-    if (options.help) {
+    switch (options.mode) {
+    case Mode::Help:
         std::fputs(kUsage, stdout);
         return kExitOk;
-    }
-    if (options.version) {
+    case Mode::Version:
         std::printf("%s\n", ZOLVIK_VERSION);
         return kExitOk;
-    }
-    if (options.check) {
-        int code = kExitOk;
-        HWND window = FindProgram(code, error);
-        return window ? CheckSetup(window) : Fail(code, error);
-    }
-    if (options.sweep) {
+    case Mode::Check:
+        return Check();
+    case Mode::Sweep:
         return Sweep(options);
+    case Mode::Compare:
+        return CompareFiles(options.compare,
+                            {options.json, options.plot, options.markdown, CommandLine(arguments)},
+                            stdout, stderr);
+    default:
+        return Record(options);
     }
-    if (!options.compare.empty()) {
-        CompareOutputs outputs;
-        outputs.json = options.json;
-        outputs.plot = options.plot;
-        outputs.markdown = options.markdown;
-        outputs.command = CommandLine(std::vector<std::wstring>(argv + 1, argv + argc));
-        return CompareFiles(options.compare, outputs, stdout, stderr);
-    }
-    return Record(options);
 }

@@ -89,9 +89,9 @@ bool ParseCompare(const std::vector<std::wstring>& arguments, std::size_t& i, Op
 }
 
 // A sweep visits every area `runs` times, `samples` passes a visit, into a record of its own.
-bool CheckSweep(Options& options, bool pauseGiven, bool runsGiven, std::string& error)
+bool CheckSweep(Options& options, bool pauseGiven, bool runsGiven, bool check, std::string& error)
 {
-    if (!options.compare.empty() || options.check || !options.csv.empty() || options.append ||
+    if (!options.compare.empty() || check || !options.csv.empty() || options.append ||
         options.seconds > 0 || pauseGiven || !options.markdown.empty()) {
         error = "--sweep takes only --samples (passes a visit), --runs (rounds of visits), "
                 "--json, --plot, --trace and --patience";
@@ -183,17 +183,21 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
 {
     bool pauseGiven = false;
     bool runsGiven = false;
+    bool help = false;
+    bool version = false;
+    bool sweep = false;
+    bool check = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& arg = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (arg == L"--help") {
-            options.help = true;
+            help = true;
         } else if (arg == L"--version") {
-            options.version = true;
+            version = true;
         } else if (arg == L"--sweep") {
-            options.sweep = true;
+            sweep = true;
         } else if (arg == L"--check") {
-            options.check = true;
+            check = true;
         } else if (arg == L"--append") {
             options.append = true;
         } else if (arg == L"--samples" && hasValue) {
@@ -242,18 +246,24 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             return false;
         }
     }
-    if (options.help || options.version) {
+    if (help || version) {
+        options.mode = help ? Mode::Help : Mode::Version;
         return true;
     }
-    if (options.sweep) {
-        return CheckSweep(options, pauseGiven, runsGiven, error);
+    if (sweep) {
+        options.mode = Mode::Sweep;
+        return CheckSweep(options, pauseGiven, runsGiven, check, error);
     }
-    if (options.check && (!options.compare.empty() || options.samples || options.seconds > 0 ||
-                          !options.csv.empty() || !options.json.empty() || options.runs > 1 ||
-                          !options.markdown.empty())) {
-        error = "--check only looks: it takes no other options";
-        return false;
+    if (check) {
+        options.mode = Mode::Check;
+        if (!options.compare.empty() || options.samples || options.seconds > 0 ||
+            !options.csv.empty() || !options.json.empty() || options.runs > 1 ||
+            !options.markdown.empty()) {
+            error = "--check only looks: it takes no other options";
+            return false;
+        }
     }
+    options.mode = check ? Mode::Check : options.compare.empty() ? Mode::Record : Mode::Compare;
     if (!CheckCombination(options, pauseGiven, error)) {
         return false;
     }

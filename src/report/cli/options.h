@@ -4,7 +4,11 @@
 #include <string>
 #include <vector>
 
+// What zolvik-report was asked to do: one of these, decided by the options alone.
+enum class Mode { Record, Compare, Sweep, Check, Help, Version };
+
 struct Options {
+    Mode mode = Mode::Record;
     long samples = 0;
     double seconds = 0;
     std::wstring csv;
@@ -17,11 +21,7 @@ struct Options {
     double pause = 60;     // seconds between those runs
     std::vector<std::wstring> compare; // BASE, then the sides compared with it
     std::wstring markdown;
-    // --sweep: passes at a set of drawing areas, `samples` a visit and `runs` rounds of visits.
-    bool sweep = false;
-    bool check = false;
-    bool help = false;
-    bool version = false;
+    // A sweep: `samples` passes a visit and `runs` rounds of visits to a set of drawing areas.
 };
 
 extern const char kUsage[];

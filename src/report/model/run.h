@@ -40,6 +40,7 @@ struct Run {
     int areaWidth = 0;   // the drawing area at the start; 0 when unknown
     int areaHeight = 0;
     bool areaChanged = false; // the drawing area changed during the run
+    bool interrupted = false; // stopped by Ctrl+C or by closing the console before its end
     std::size_t dropped = 0;
     SamplingFacts sampling;
 };

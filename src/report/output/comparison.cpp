@@ -1,8 +1,6 @@
 // Comparisons of results files: every side read once and compared with the first, then shown
 // as text and written as JSON, a picture and a Markdown report as asked.
 #include "output/output.h"
-#include "output/sweep_output.h"
-#include "exit_codes.h"
 #include "results/files.h"
 
 #include <nlohmann/json.hpp>
@@ -45,22 +43,6 @@ std::vector<std::pair<std::string, std::string>> ProvenanceRows(const ResultsFil
 bool Known(const std::string& value)
 {
     return !value.empty() && value.front() != '(' && value != "null";
-}
-
-// Writes `text` to `path`, or to standard output for "-".
-int WriteOutput(const std::wstring& path, const std::string& text, std::FILE* out,
-                std::FILE* errors)
-{
-    if (path == L"-") {
-        return std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0 ? kExitOk
-                                                                           : kExitCannotWrite;
-    }
-    std::string error;
-    const int code = WriteNewFile(path, text, error);
-    if (code != kExitOk) {
-        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-    }
-    return code;
 }
 
 // What the comparison of one side says about the machine, once for all sides.
@@ -111,6 +93,12 @@ std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides
             if (run.areaChanged) {
                 warnings.push_back(SideLetter(side) + " run " + std::to_string(run.number) +
                                    ": the drawing area changed during the run");
+            }
+            if (run.interrupted) {
+                warnings.push_back(SideLetter(side) + " run " + std::to_string(run.number) +
+                                   ": interrupted before its end; its " +
+                                   std::to_string(run.samples.size()) + " samples count as a " +
+                                   "shorter run");
             }
         }
     }
@@ -214,57 +202,4 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
                            compared.warnings);
     }
     return compared;
-}
-
-int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
-                 std::FILE* out, std::FILE* errors)
-{
-    std::size_t sweeps = 0;
-    for (const std::wstring& path : paths) {
-        sweeps += IsSweepFile(path) ? 1 : 0;
-    }
-    if (sweeps == paths.size()) {
-        return CompareSweepFiles(paths, outputs, out, errors);
-    }
-    if (sweeps > 0) {
-        std::fprintf(errors, "zolvik-report: a sweep compares only with another sweep\n");
-        return kExitBadCsv;
-    }
-    std::vector<ResultsFile> files(paths.size());
-    std::string error;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!ReadResultsFile(paths[i], files[i], error)) {
-            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-            return kExitBadCsv;
-        }
-    }
-    const ComparedSides compared = CompareSides(paths, std::move(files));
-    if (!outputs.plot.empty()) {
-        const int plotted = WriteComparisonPlot(outputs.plot, compared, error);
-        if (plotted != kExitOk) {
-            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-            return plotted;
-        }
-    }
-    const std::pair<const std::wstring*, std::string> texts[] = {
-        {&outputs.json, outputs.json.empty() ? "" : ComparisonJson(compared)},
-        {&outputs.markdown,
-         outputs.markdown.empty()
-             ? ""
-             : ComparisonMarkdown(compared, outputs.plot, outputs.markdown, outputs.command)}};
-    // Files first; what goes to standard output ("-") then stands there alone.
-    for (const auto& [path, text] : texts) {
-        const int code =
-            path->empty() || *path == L"-" ? kExitOk : WriteOutput(*path, text, out, errors);
-        if (code != kExitOk) {
-            return code;
-        }
-    }
-    for (const auto& [path, text] : texts) {
-        if (*path == L"-") {
-            return WriteOutput(*path, text, out, errors);
-        }
-    }
-    PrintComparison(out, compared);
-    return kExitOk;
 }

@@ -23,6 +23,9 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
         if (!AreaText(run).empty()) {
             std::fprintf(out, ", drawing area %s", AreaText(run).c_str());
         }
+        if (run.interrupted) {
+            std::fprintf(out, ", interrupted");
+        }
         if (r.estimate.freedom > 0) {
             std::fprintf(out, " (95 %% interval %.6f-%.6f)", r.estimate.low, r.estimate.high);
         }

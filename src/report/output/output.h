@@ -87,10 +87,6 @@ struct CompareOutputs {
     std::string command; // the command that made the comparison, for the Markdown report
 };
 
-// --compare BASE B ...: each side's runs, the environments, then the verdict of each side
-// against BASE; --json, --plot and --markdown write it as well. Returns an exit code.
-int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
-                 std::FILE* out, std::FILE* errors);
 void PrintComparison(std::FILE* out, const ComparedSides& compared);
 std::string ComparisonJson(const ComparedSides& compared);
 // Table cells: a median with its interval, and a ratio with its interval rounded outwards.

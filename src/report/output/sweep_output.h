@@ -31,9 +31,7 @@ SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseNa
 std::string RatioSentence(const ComponentRatio& r);
 void PrintSweepComparison(std::FILE* out, const SweepComparison& comparison);
 std::string SweepComparisonMarkdown(const SweepComparison& comparison, const std::string& command);
-// --compare of sweep records; returns an exit code.
-int CompareSweepFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
-                      std::FILE* out, std::FILE* errors);
+std::string SweepComparisonJson(const SweepComparison& comparison);
 
 // Every pass and control pass against the pixels drawn, one colour per shape of area, with the
 // model's value at each area on screen and in memory. Returns an exit code.

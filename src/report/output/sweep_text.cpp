@@ -5,6 +5,8 @@
 #include "model/grid.h"
 #include "results/files.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 #include <sstream>
 
@@ -250,37 +252,43 @@ std::string SweepComparisonMarkdown(const SweepComparison& c, const std::string&
     return md.str();
 }
 
-int CompareSweepFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
-                      std::FILE* out, std::FILE* errors)
+namespace
 {
-    if (paths.size() != 2 || !outputs.plot.empty() || !outputs.json.empty()) {
-        std::fprintf(errors, "zolvik-report: sweeps compare two at a time, as text or with "
-                             "--markdown\n");
-        return kExitUsage;
+
+nlohmann::json RatiosJson(const std::vector<ComponentRatio>& ratios)
+{
+    nlohmann::json list = nlohmann::json::array();
+    for (const ComponentRatio& r : ratios) {
+        list.push_back({{"cost", CostName(r.cost)},
+                        {"unit", CostUnit(r.cost)},
+                        {"a", r.base},
+                        {"b", r.other},
+                        {"ratio", r.bounded ? nlohmann::json(r.ratio) : nlohmann::json(nullptr)},
+                        {"low", r.bounded ? nlohmann::json(r.low) : nlohmann::json(nullptr)},
+                        {"high", r.bounded ? nlohmann::json(r.high) : nlohmann::json(nullptr)},
+                        {"direction", r.direction == Direction::Higher  ? "higher"
+                                      : r.direction == Direction::Lower ? "lower"
+                                                                        : "cannot_tell"},
+                        {"machine_explains", r.machineExplains}});
     }
-    SweepRecord records[2];
-    for (int i = 0; i < 2; ++i) {
-        std::string error;
-        if (!ReadSweepRecord(paths[static_cast<std::size_t>(i)], records[i], error)) {
-            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-            return kExitBadCsv;
-        }
-    }
-    const SweepComparison comparison =
-        CompareSweeps(records[0], SideName(paths[0], records[0].provenance), records[1],
-                      SideName(paths[1], records[1].provenance));
-    PrintSweepComparison(out, comparison);
-    if (outputs.markdown.empty()) {
-        return kExitOk;
-    }
-    const std::string text = SweepComparisonMarkdown(comparison, outputs.command);
-    if (outputs.markdown == L"-") {
-        return std::fputs(text.c_str(), out) >= 0 ? kExitOk : kExitCannotWrite;
-    }
-    std::string error;
-    const int code = WriteNewFile(outputs.markdown, text, error);
-    if (code != kExitOk) {
-        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-    }
-    return code;
+    return list;
+}
+
+} // namespace
+
+std::string SweepComparisonJson(const SweepComparison& c)
+{
+    const SweepContrast& k = c.contrast;
+    nlohmann::json json = {{"a", c.baseName},
+                           {"b", c.otherName},
+                           {"line_calls", k.lines == LineCalls::Apart ? "apart" : "together"},
+                           {"fits",
+                            {{"a_on_screen", FitStateCode(k.base[0].state)},
+                             {"b_on_screen", FitStateCode(k.other[0].state)},
+                             {"a_in_memory", FitStateCode(k.base[1].state)},
+                             {"b_in_memory", FitStateCode(k.other[1].state)}}},
+                           {"on_screen", RatiosJson(k.screen)},
+                           {"in_memory", RatiosJson(k.memory)},
+                           {"warnings", c.warnings}};
+    return json.dump(2) + "\n";
 }

@@ -145,12 +145,12 @@ int OpenCsvSink(const std::wstring& path, bool append, CsvSink& sink, std::strin
         CsvContent content;
         if (!ReadCsv(path, content, error)) {
             error += "; --append adds runs only to a zolvik-report CSV";
-            return kExitBadCsv;
+            return kExitBadFile;
         }
         if (content.older) {
             error = name + ": has the older form \"" + kOlderHeader + "\"; --append adds runs " +
                     "only to files headed \"" + kHeader + "\"";
-            return kExitBadCsv;
+            return kExitBadFile;
         }
         sink.run = 1;
         for (const Run& run : content.runs) {

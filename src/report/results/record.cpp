@@ -96,6 +96,9 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
         warnings.push_back("the drawing area changed during the run: its passes drew different "
                            "amounts of work");
     }
+    if (run.interrupted) {
+        warnings.push_back("interrupted: stopped before its end (Ctrl+C or its console closed)");
+    }
     json area = nullptr;
     if (run.areaWidth > 0 || run.areaHeight > 0) {
         area = {{"width", run.areaWidth}, {"height", run.areaHeight}};
@@ -104,6 +107,7 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
             {"started", run.started.empty() ? json(nullptr) : json(run.started)},
             {"drawing_area", area},
             {"drawing_area_changed", run.areaChanged},
+            {"interrupted", run.interrupted},
             {"samples", samples},
             {"dropped", run.dropped},
             {"summary", SummaryJson(report)},
@@ -111,6 +115,14 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
             {"control", ControlJson(run)},
             {"sampling", SamplingJson(run)},
             {"warnings", warnings}};
+}
+
+// What the platform told, as JSON; null where it told nothing a record could hold, so that a
+// record is never written with a value JSON cannot read back.
+json ObjectOrNull(const std::string& text)
+{
+    const json value = json::parse(text, nullptr, false);
+    return value.is_discarded() ? json(nullptr) : value;
 }
 
 // Reading: every value is checked for its type and range, and an error names where it is.
@@ -171,6 +183,9 @@ bool ReadSamples(const json& array, std::vector<Sample>& samples, const std::str
 
 bool ReadArea(const json& run, Run& out, const std::string& where, std::string& error)
 {
+    // Older records have no such field: their runs ran to their end.
+    out.interrupted = run.contains("interrupted") && run["interrupted"].is_boolean() &&
+                      run["interrupted"].get<bool>();
     if (!run.contains("drawing_area") || run["drawing_area"].is_null()) {
         return true;
     }
@@ -321,8 +336,8 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
 {
     const std::string name = Utf8(path);
     json document = {{"format", kFormat},
-                     {"program", json::parse(provenance.program, nullptr, false)},
-                     {"environment", json::parse(provenance.environment, nullptr, false)},
+                     {"program", ObjectOrNull(provenance.program)},
+                     {"environment", ObjectOrNull(provenance.environment)},
                      {"runs", json::array()}};
     std::vector<std::string> warnings;
     run.number = 1;
@@ -336,7 +351,7 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
         json old;
         if (!ReadJsonFile(path, old, error) || !ParseRecord(old, existing, name, error)) {
             error += "; --append adds runs only to a zolvik-report record";
-            return kExitBadCsv;
+            return kExitBadFile;
         }
         run.number = existing.runs.empty() ? 1 : existing.runs.back().number + 1;
         if (json::parse(existing.provenance.environment, nullptr, false) !=

@@ -77,6 +77,10 @@ bool StillPatient(Session& s, const Answer& answer)
         s.result.end = SessionEnd::WindowGone;
         return false;
     }
+    if (s.port.stopped && s.port.stopped()) {
+        s.result.end = SessionEnd::Stopped;
+        return false;
+    }
     const double now = s.port.now();
     s.unansweredSince = s.unansweredSince < 0 ? now : s.unansweredSince;
     s.chunkMs = std::min(2 * s.chunkMs, kMostChunkMs);
@@ -280,6 +284,10 @@ SessionResult RunSession(const ProgramPort& port, const SessionLimits& limits, P
     double last = port.now();
     for (;;) {
         if (limits.samples > 0 && static_cast<long>(s.result.samples.size()) >= limits.samples) {
+            return s.result;
+        }
+        if (port.stopped && port.stopped()) {
+            s.result.end = SessionEnd::Stopped;
             return s.result;
         }
         if (ResetDue(tracker) && s.blindSince < 0) {

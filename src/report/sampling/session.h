@@ -33,6 +33,8 @@ struct ProgramPort {
     std::function<void(const std::string& line)> say;
     std::function<bool(const Sample& sample)> record; // false: the results cannot be written
     std::function<void(const TraceEntry& entry)> trace;
+    // A person asked the run to stop (Ctrl+C): it ends keeping what it has. Empty: never.
+    std::function<bool()> stopped;
     // The control: Zolvik's grid drawn in memory by the sampler itself and timed as the
     // program times its own lines, in ms; 0 when it cannot be drawn. Empty: no control.
     std::function<double()> control;
@@ -44,7 +46,7 @@ struct SessionLimits {
     double patienceMs = 300000; // a readout not seen, or a program not answering, this long
 };
 
-enum class SessionEnd { Done, WindowGone, Hung, Unseen, NeverDecoded, CannotWrite };
+enum class SessionEnd { Done, Stopped, WindowGone, Hung, Unseen, NeverDecoded, CannotWrite };
 
 struct SessionResult {
     SessionEnd end = SessionEnd::Done;

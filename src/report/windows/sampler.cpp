@@ -31,11 +31,31 @@ double NowMs()
     return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+// Set by the console's handler thread; the sampling thread waits on it, so a stop ends a
+// wait at once. Closing the console waits on `stopHandled` for the run to be written.
+HANDLE stopAsked = nullptr;
+HANDLE stopHandled = nullptr;
+constexpr DWORD kCloseWaitMs = 4500; // Windows ends a closed console's process after 5 s
+
+BOOL WINAPI OnStop(DWORD event)
+{
+    SetEvent(stopAsked);
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+        WaitForSingleObject(stopHandled, kCloseWaitMs);
+    }
+    return TRUE;
+}
+
 void SleepUntil(double ms)
 {
     const double wait = ms - NowMs();
     if (wait > 0) {
-        Sleep(static_cast<DWORD>(std::ceil(wait)));
+        const DWORD waitMs = static_cast<DWORD>(std::ceil(wait));
+        if (stopAsked) {
+            WaitForSingleObject(stopAsked, waitMs);
+        } else {
+            Sleep(waitMs);
+        }
     }
 }
 
@@ -68,7 +88,7 @@ struct Viewer {
     HWND window;
     ReadoutCamera camera;
     bool raisedSaid = false;
-    SampledRun* run;
+    Run* run;
     Progress* progress;
 };
 
@@ -89,7 +109,7 @@ Look LookAtReadout(Viewer& viewer)
         int width = 0;
         int height = 0;
         ReadDrawingArea(viewer.window, width, height);
-        SampledRun& run = *viewer.run;
+        Run& run = *viewer.run;
         run.areaChanged = run.areaChanged || width != run.areaWidth || height != run.areaHeight;
         const Reading reading = ReadReadout(viewer.camera);
         look.sight = reading.decoded ? Sight::Readable : Sight::Undecodable;
@@ -106,9 +126,9 @@ void WriteTrace(std::FILE* trace, double start, const TraceEntry& entry)
     std::fflush(trace);
 }
 
-void GatherFacts(const PassTracker& tracker, const SessionResult& result, SampledRun& run)
+void GatherFacts(const PassTracker& tracker, const SessionResult& result, Run& run)
 {
-    SamplingFacts& facts = run.facts;
+    SamplingFacts& facts = run.sampling;
     facts.known = true;
     facts.looks = tracker.looks;
     facts.looksInPasses = tracker.looksInPasses;
@@ -134,6 +154,10 @@ int ExitCode(SessionEnd end, double patienceS)
     switch (end) {
     case SessionEnd::Done:
         return kExitOk;
+    case SessionEnd::Stopped:
+        std::fprintf(stderr, "zolvik-report: stopped: the run so far is kept, marked as "
+                             "interrupted\n");
+        return kExitInterrupted;
     case SessionEnd::WindowGone:
         std::fprintf(stderr, "zolvik-report: the Zolvik window closed during the run\n");
         return kExitWindowClosed;
@@ -161,8 +185,27 @@ int ExitCode(SessionEnd end, double patienceS)
 
 } // namespace
 
+void WatchForStop()
+{
+    stopAsked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    stopHandled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(OnStop, TRUE);
+}
+
+bool StopRequested()
+{
+    return stopAsked && WaitForSingleObject(stopAsked, 0) == WAIT_OBJECT_0;
+}
+
+void StopHandled()
+{
+    if (stopHandled) {
+        SetEvent(stopHandled);
+    }
+}
+
 int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink& sink,
-                 std::FILE* trace, Progress& progress, int runIndex, SampledRun& run)
+                 std::FILE* trace, Progress& progress, int runIndex, Run& run)
 {
     Viewer viewer{window, ReadoutCamera(), false, &run, &progress};
     if (!OpenCamera(viewer.camera, window)) {
@@ -174,6 +217,7 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     ProgramPort port;
     port.now = NowMs;
     port.sleepUntil = SleepUntil;
+    port.stopped = StopRequested;
     port.look = [&viewer] { return LookAtReadout(viewer); };
     port.probe = [window](double timeoutMs) { return Send(window, window, WM_NULL, timeoutMs); };
     port.reset = [window, button](double timeoutMs) {
@@ -210,6 +254,7 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
     FreeControlCanvas(canvas);
     run.samples = result.samples;
     run.controls = result.controls;
+    run.interrupted = result.end == SessionEnd::Stopped;
     GatherFacts(tracker, result, run);
     EndProgressLine(progress);
     return ExitCode(result.end, options.patience);

@@ -151,7 +151,7 @@ int Visit(HWND window, HWND button, const Options& options, std::FILE* trace, Pr
     visit.clientWidth = got.width;
     visit.clientHeight = got.height;
     visit.seconds = SecondsSince(start);
-    SampledRun sampled;
+    Run sampled;
     const int code =
         SampleWindow(window, button, options, CsvSink(), trace, progress, index, sampled);
     if (sampled.areaChanged) {

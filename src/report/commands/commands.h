@@ -1,0 +1,32 @@
+// Each mode of zolvik-report in one place: what is checked before sampling starts, and what is
+// made of the passes once they are in (the summary, the record, the picture). Sampling itself
+// is the platform's; everything here runs, and is tested, anywhere.
+#pragma once
+
+#include "cli/options.h"
+#include "model/run.h"
+#include "model/sweep.h"
+#include "output/output.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The files a recording or a sweep writes, checked before minutes of sampling: nothing is
+// ever overwritten, a record is appended to only where it is one, and the trace is opened
+// (header written) here. Returns an exit code, with a message.
+int OpenOutputs(const Options& options, std::FILE*& trace, std::string& error);
+
+// A run just sampled: its summary, control and sampling figures on `out`, then the record and
+// the picture as asked. An interrupted run is written all the same. Returns an exit code.
+int FinishRun(const Options& options, const Provenance& provenance, const Run& run, bool append,
+              std::FILE* out, std::FILE* errors);
+
+// A finished sweep: fitted once, then its table on `out`, its record and its picture as asked.
+int FinishSweep(const Options& options, const SweepRecord& record, std::FILE* out,
+                std::FILE* errors);
+
+// --compare BASE B ...: runs or sweeps, read and compared; each side's runs, the environments
+// and the verdicts as text, and --json, --plot and --markdown written as asked.
+int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
+                 std::FILE* out, std::FILE* errors);
