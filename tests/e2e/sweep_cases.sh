@@ -1,5 +1,6 @@
-# Sourced by e2e.sh: the sweep of drawing areas, and the window put back after it however it
-# ends: finished, stopped with Ctrl+C, or with its window closed.
+# The sweep of drawing areas on Wine, and the window put back after it however it ends:
+# finished, stopped with Ctrl+C, or with its window closed. Sourced by e2e.sh; each case is the
+# function named after its CTest test.
 
 window_state() {
     probe desktop state | head -n 1
@@ -20,7 +21,7 @@ start_sweep() {
     return 1
 }
 
-report_sweep() {
+report_sweep_and_window_put_back() {
     # A window the person had made resizable, sized and moved: after the sweep it stands so.
     probe area 700 500 >/dev/null
     probe desktop move 60 40 >/dev/null
