@@ -198,3 +198,63 @@ TEST_F(ReportCommands, TwoSweepsCompareAsTextMarkdownOrJson)
     EXPECT_NE(plotErrors.find("each sweep draws its own picture"), std::string::npos);
     EXPECT_FALSE(FileExists(plot.plot));
 }
+
+namespace
+{
+
+std::string RunsCsv(int runs, double median)
+{
+    std::string text = "run,index,seconds,duration_ms\n";
+    for (int r = 1; r <= runs; ++r) {
+        for (int i = 1; i <= 32; ++i) {
+            const double d = median * (1 + 0.01 * r + 0.002 * (i % 5));
+            text +=
+                std::to_string(r) + "," + std::to_string(i) + ",0.5," + std::to_string(d) + "\n";
+        }
+    }
+    return text;
+}
+
+TEST_F(ReportCommands, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
+{
+    const std::wstring a = Write(L"a.csv", RunsCsv(3, 2.0));
+    const std::wstring b = Write(L"b.csv", RunsCsv(3, 5.0));
+    const std::wstring json = Path(L"comparison.json");
+    const std::wstring outPath = Path(L"out.txt");
+    std::string outputs[2];
+    for (std::string& output : outputs) {
+        std::remove(Utf8(json).c_str());
+        std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
+        CompareOutputs written;
+        written.json = json;
+        EXPECT_EQ(CompareFiles({a, b}, written, out, out), kExitOk);
+        std::fclose(out);
+        output = Content(outPath) + Content(json);
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_NE(outputs[0].find("B: 2.50x slower than A\n  raw times "), std::string::npos)
+        << outputs[0];
+    EXPECT_NE(outputs[0].find("  run 3: 32 samples, median"), std::string::npos);
+    const nlohmann::json object = nlohmann::json::parse(Content(json));
+    EXPECT_EQ(object["verdict"], "slower");
+    // Scripts read the reason and the machine's state, never the sentence.
+    EXPECT_EQ(object["reason"], "raw_times");
+    EXPECT_EQ(object["sides"][1]["machine"], "unknown");
+    EXPECT_EQ(object["sentence"], "B: 2.50x slower than A");
+    EXPECT_NEAR(object["ratio"].get<double>(), 2.5, 1e-9);
+    EXPECT_LT(object["low"].get<double>(), 2.5);
+    EXPECT_GT(object["high"].get<double>(), 2.5);
+    EXPECT_EQ(object["a"]["runs"], 3);
+    EXPECT_EQ(object["b"]["samples"], 96);
+
+    // The JSON file is not replaced either, and a bad side is named.
+    std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
+    CompareOutputs again;
+    again.json = json;
+    EXPECT_EQ(CompareFiles({a, b}, again, out, out), kExitFileExists);
+    EXPECT_EQ(CompareFiles({a, Path(L"absent.csv")}, CompareOutputs(), out, out), kExitBadFile);
+    std::fclose(out);
+    EXPECT_NE(Content(outPath).find("absent.csv: cannot open"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// The command line: the mode and the options each mode takes, and what is refused.
+#include "cli/options.h"
+#include "stats/verdict.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+std::vector<std::wstring> Words(std::initializer_list<const wchar_t*> words)
+{
+    return std::vector<std::wstring>(words.begin(), words.end());
+}
+
+// How long a run waits for a readout it cannot see, a trace, and the one-shot check.
+TEST(ReportOptions, PatienceTraceAndCheck)
+{
+    Options options;
+    std::string error;
+    EXPECT_EQ(options.patience, 300);
+    ASSERT_TRUE(ParseOptions(Words({L"--patience", L"45", L"--trace", L"t.csv"}), options, error));
+    EXPECT_EQ(options.patience, 45);
+    EXPECT_EQ(options.trace, L"t.csv");
+    for (const auto& bad : {Words({L"--patience", L"0"}), Words({L"--patience", L"-5"}),
+                            Words({L"--patience"}), Words({L"--check", L"--samples", L"3"}),
+                            Words({L"--compare", L"a", L"b", L"--trace", L"t.csv"})}) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(bad, options, error));
+        EXPECT_FALSE(error.empty());
+    }
+    options = Options();
+    error.clear();
+    ASSERT_TRUE(ParseOptions(Words({L"--check"}), options, error));
+    EXPECT_EQ(options.mode, Mode::Check);
+}
+
+// A sweep: passes a visit and rounds, with their own defaults; nothing of the other uses.
+TEST(ReportOptions, SweepTakesVisitsAndRoundsOnly)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(Words({L"--sweep", L"--json", L"s.json"}), options, error)) << error;
+    EXPECT_EQ(options.mode, Mode::Sweep);
+    EXPECT_EQ(options.samples, 8);
+    EXPECT_EQ(options.runs, 3);
+    options = Options();
+    ASSERT_TRUE(
+        ParseOptions(Words({L"--sweep", L"--samples", L"4", L"--runs", L"2"}), options, error));
+    EXPECT_EQ(options.samples, 4);
+    EXPECT_EQ(options.runs, 2);
+    for (const auto& bad :
+         {Words({L"--sweep", L"--runs", L"1"}), Words({L"--sweep", L"--csv", L"a.csv"}),
+          Words({L"--sweep", L"--seconds", L"5"}), Words({L"--sweep", L"--compare", L"a", L"b"}),
+          Words({L"--sweep", L"--check"}), Words({L"--sweep", L"--append", L"--json", L"a"})}) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(bad, options, error));
+        EXPECT_NE(error.find("--sweep"), std::string::npos) << error;
+    }
+}
+
+TEST(ReportOptions, NumbersAreCheckedAndUsesNotMixed)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions({}, options, error));
+    EXPECT_EQ(options.samples, 24);
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--samples", L"200", L"--csv", L"a.csv", L"--append"}),
+                             options, error));
+    EXPECT_EQ(options.samples, 200);
+    EXPECT_TRUE(options.append);
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--seconds", L"90.5"}), options, error));
+    EXPECT_EQ(options.seconds, 90.5);
+    EXPECT_EQ(options.samples, 0);
+
+    const struct {
+        std::vector<std::wstring> words;
+        const char* message;
+    } bad[] = {
+        {Words({L"--samples", L"0"}), "whole number from 1"},
+        {Words({L"--samples", L"-3"}), "whole number from 1"},
+        {Words({L"--samples", L"0.5"}), "whole number from 1"},
+        {Words({L"--samples", L"1e300"}), "whole number from 1"},
+        {Words({L"--samples", L"1000001"}), "whole number from 1"},
+        {Words({L"--samples", L"twelve"}), "whole number from 1"},
+        {Words({L"--seconds", L"0"}), "--seconds takes"},
+        {Words({L"--seconds", L"inf"}), "--seconds takes"},
+        {Words({L"--samples"}), "--samples needs a value"},
+        {Words({L"--bogus"}), "unknown argument \"--bogus\""},
+        {Words({L"--append"}), "--append adds a run to the file given with --csv or --json"},
+        {Words({L"--json", L"-"}), "a record goes to a file"},
+        {Words({L"--plot"}), "--plot needs a value"},
+        {Words({L"--compare", L"a", L"b", L"--samples", L"3"}), "--compare reads files"},
+        {Words({L"--compare", L"a"}), "--compare needs two files"},
+    };
+    for (const auto& c : bad) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(c.words, options, error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--help"}), options, error));
+    EXPECT_EQ(options.mode, Mode::Help);
+}
+
+// Several sides, a Markdown report, and runs recorded one after another into one file.
+TEST(ReportOptions, SidesMarkdownRunsAndPauses)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(Words({L"--compare", L"a.json", L"b.json", L"c.csv", L"--markdown",
+                                    L"r.md", L"--plot", L"r.svg"}),
+                             options, error))
+        << error;
+    EXPECT_EQ(options.compare, Words({L"a.json", L"b.json", L"c.csv"}));
+    EXPECT_EQ(options.markdown, L"r.md");
+    EXPECT_EQ(options.plot, L"r.svg");
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--runs", L"3", L"--json", L"a.json"}), options, error));
+    EXPECT_EQ(options.runs, 3);
+    EXPECT_EQ(options.pause, 60); // a minute apart unless told
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--runs", L"2", L"--pause", L"0", L"--csv", L"a.csv"}),
+                             options, error));
+    EXPECT_EQ(options.pause, 0);
+
+    std::vector<std::wstring> many = {L"--compare"};
+    for (int i = 0; i < 27; ++i) {
+        many.push_back(L"side" + std::to_wstring(i) + L".csv");
+    }
+    const struct {
+        std::vector<std::wstring> words;
+        const char* message;
+    } bad[] = {
+        {many, "at most 26"},
+        {Words({L"--compare", L"a", L"--json", L"-"}), "--compare needs two files or more"},
+        {Words({L"--markdown", L"r.md"}), "give it with --compare"},
+        {Words({L"--compare", L"a", L"b", L"--json", L"-", L"--markdown", L"-"}),
+         "only one of --json and --markdown"},
+        {Words({L"--compare", L"a", L"b", L"--runs", L"3"}), "--compare reads files"},
+        {Words({L"--runs", L"3"}), "give --csv FILE or --json FILE"},
+        {Words({L"--runs", L"0", L"--csv", L"a.csv"}), "--runs takes a whole number from 1"},
+        {Words({L"--runs", L"2.5", L"--csv", L"a.csv"}), "--runs takes a whole number from 1"},
+        {Words({L"--runs", L"3", L"--csv", L"a.csv", L"--plot", L"p.svg"}),
+         "--plot draws a single"},
+        {Words({L"--pause", L"5", L"--csv", L"a.csv"}), "--pause spaces the runs"},
+        {Words({L"--runs", L"3", L"--pause", L"-1", L"--csv", L"a.csv"}), "--pause takes"},
+        {Words({L"--check", L"--runs", L"3"}), "--check only looks"},
+    };
+    for (const auto& c : bad) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(c.words, options, error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    // The usage states the allowance the verdicts make.
+    EXPECT_NE(std::string(kUsage).find("differing by up to " +
+                                       std::to_string(std::lround(kRunAllowance * 100)) + " %"),
+              std::string::npos);
+    EXPECT_EQ(CommandLine(Words({L"--compare", L"a b.json", L"c.json"})),
+              "zolvik-report --compare \"a b.json\" c.json");
+}
+
+} // namespace
