@@ -49,9 +49,9 @@ class ThreeSides : public ReportComparison
         for (int s = 0; s < 3; ++s) {
             paths.push_back(Path(L"driver-" + std::to_wstring(s + 1) + L".json"));
             for (int r = 0; r < 3 && medians[s][r] > 0; ++r) {
-                ASSERT_EQ(WriteRecord(paths.back(), true,
-                                      Machine(drivers[s], s == 1 ? "battery" : "mains"),
-                                      RunOf(medians[s][r]), error),
+                ASSERT_EQ(WriteRecord(
+                              paths.back(), true, Machine(drivers[s], s == 1 ? "battery" : "mains"),
+                              RunOf(medians[s][r]), AnalyseRun(RunOf(medians[s][r])), error),
                           kExitOk)
                     << error;
             }

@@ -41,11 +41,15 @@ TEST_F(ReportRecord, TwoRunsAreWrittenWholeAndReadBackWithTheirProvenance)
 {
     const std::wstring path = Path(L"\u0437\u0430\u043f\u0438\u0441\u044c.json");
     std::string error;
-    ASSERT_EQ(WriteRecord(path, false, MachineA(), RunOf(2.5), error), kExitOk) << error;
-    EXPECT_EQ(WriteRecord(path, false, MachineA(), RunOf(2.5), error), kExitFileExists);
+    ASSERT_EQ(WriteRecord(path, false, MachineA(), RunOf(2.5), AnalyseRun(RunOf(2.5)), error),
+              kExitOk)
+        << error;
+    EXPECT_EQ(WriteRecord(path, false, MachineA(), RunOf(2.5), AnalyseRun(RunOf(2.5)), error),
+              kExitFileExists);
     ::Run second = RunOf(2.7);
     second.areaChanged = true;
-    ASSERT_EQ(WriteRecord(path, true, MachineA(), second, error), kExitOk) << error;
+    ASSERT_EQ(WriteRecord(path, true, MachineA(), second, AnalyseRun(second), error), kExitOk)
+        << error;
 
     const nlohmann::json record = nlohmann::json::parse(Content(path));
     EXPECT_EQ(record["format"], "zolvik-report record");
@@ -80,7 +84,8 @@ TEST_F(ReportRecord, AppendingToSomethingElseLeavesItAsItWas)
     std::string error;
     const std::string csv = "run,index,seconds,duration_ms\n1,1,0.5,4\n";
     const std::wstring other = Write(L"other.json", csv);
-    EXPECT_EQ(WriteRecord(other, true, MachineA(), RunOf(2.5), error), kExitBadFile);
+    EXPECT_EQ(WriteRecord(other, true, MachineA(), RunOf(2.5), AnalyseRun(RunOf(2.5)), error),
+              kExitBadFile);
     EXPECT_NE(error.find("not well-formed JSON"), std::string::npos) << error;
     EXPECT_EQ(Content(other), csv);
 
@@ -119,8 +124,11 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
     other.environment.replace(other.environment.find("HD 7700"), 7, "RX 6600");
     std::string error;
     for (int r = 0; r < 3; ++r) {
-        ASSERT_EQ(WriteRecord(a, true, MachineA(), RunOf(2.5 + 0.01 * r), error), kExitOk);
-        ASSERT_EQ(WriteRecord(b, true, other, RunOf(3.0 + 0.01 * r, r == 2 ? 992 : 900), error),
+        ASSERT_EQ(WriteRecord(a, true, MachineA(), RunOf(2.5 + 0.01 * r),
+                              AnalyseRun(RunOf(2.5 + 0.01 * r)), error),
+                  kExitOk);
+        ASSERT_EQ(WriteRecord(b, true, other, RunOf(3.0 + 0.01 * r, r == 2 ? 992 : 900),
+                              AnalyseRun(RunOf(3.0 + 0.01 * r, r == 2 ? 992 : 900)), error),
                   kExitOk);
     }
     const std::wstring outPath = Path(L"out.txt");
@@ -172,8 +180,10 @@ TEST_F(ReportRecord, ARecordedRunKeepsHowItWasSampled)
     run.sampling.drops = {{"Zolvik was minimized", 1}, {"a window lay over Zolvik's readout", 1}};
     run.sampling.errorBoundMs = 0.0000075;
     run.sampling.notes = {"passes ran back to back"};
-    ASSERT_EQ(WriteRecord(path, false, MachineA(), run, error), kExitOk) << error;
-    ASSERT_EQ(WriteRecord(path, true, MachineA(), RunOf(700), error), kExitOk) << error;
+    ASSERT_EQ(WriteRecord(path, false, MachineA(), run, AnalyseRun(run), error), kExitOk) << error;
+    ASSERT_EQ(WriteRecord(path, true, MachineA(), RunOf(700), AnalyseRun(RunOf(700)), error),
+              kExitOk)
+        << error;
     const nlohmann::json record = nlohmann::json::parse(Content(path));
     const nlohmann::json& sampling = record["runs"][0]["sampling"];
     EXPECT_EQ(sampling["looks"], 45);

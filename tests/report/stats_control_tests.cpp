@@ -65,8 +65,8 @@ TEST_F(ReportControl, ARunPairsEachSpellWithThePassesAfterItAndSaysHowMuchLonger
     const std::wstring path = Path(L"summary.txt");
     std::FILE* out = std::fopen(Utf8(path).c_str(), "w");
     ASSERT_NE(out, nullptr);
-    PrintControl(out, RunWithControl());
-    PrintControl(out, NumberedRun(2, run.samples)); // no control: nothing
+    PrintControl(out, EstimateControl(RunWithControl()));
+    PrintControl(out, EstimateControl(NumberedRun(2, run.samples))); // no control: nothing
     std::fclose(out);
     const std::string text = Content(path);
     EXPECT_NE(text.find("control, the same grid drawn in memory: 12 passes, median 2.010000 ms"),
@@ -81,7 +81,10 @@ TEST_F(ReportControl, ARecordKeepsEachRunsControlAndReadsItBack)
 {
     const std::wstring path = Path(L"record.json");
     std::string error;
-    ASSERT_EQ(WriteRecord(path, false, {"{}", "{}"}, RunWithControl(), error), 0) << error;
+    ASSERT_EQ(WriteRecord(path, false, {"{}", "{}"}, RunWithControl(), AnalyseRun(RunWithControl()),
+                          error),
+              0)
+        << error;
     const nlohmann::json record = nlohmann::json::parse(Content(path));
     const nlohmann::json& run = record["runs"][0];
     ASSERT_EQ(run["controls"].size(), 12u);
@@ -100,7 +103,8 @@ TEST_F(ReportControl, ARecordKeepsEachRunsControlAndReadsItBack)
     ::Run paired = NumberedRun(1, {{1, 0.5, 4.0}, {2, 1.0, 4.2}});
     paired.controls = {{1, 0.51, 2.0, 1}, {2, 1.01, 2.1, 2}};
     const std::wstring pairedPath = Path(L"paired.json");
-    ASSERT_EQ(WriteRecord(pairedPath, false, {"{}", "{}"}, paired, error), 0) << error;
+    ASSERT_EQ(WriteRecord(pairedPath, false, {"{}", "{}"}, paired, AnalyseRun(paired), error), 0)
+        << error;
     ASSERT_TRUE(ReadResultsFile(pairedPath, file, error)) << error;
     ASSERT_EQ(file.runs[0].controls.size(), 2u);
     EXPECT_EQ(file.runs[0].controls[1].pass, 2u);

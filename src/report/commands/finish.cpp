@@ -30,15 +30,16 @@ std::string PictureTitle(const std::string& what, const std::string& started,
 int FinishRun(const Options& options, const Provenance& provenance, const Run& run, bool append,
               std::FILE* out, std::FILE* errors)
 {
+    const RunAnalysis analysis = AnalyseRun(run);
     if (!run.samples.empty() || run.dropped > 0) {
-        PrintRunReport(out, "single-pass durations", ReportRun(Durations(run), run.dropped));
-        PrintControl(out, run);
+        PrintRunReport(out, "single-pass durations", analysis.report);
+        PrintControl(out, analysis.control);
         PrintSamplingFacts(out, run);
     }
     std::string error;
     int written = kExitOk;
-    if (!options.json.empty() &&
-        (written = WriteRecord(options.json, append, provenance, run, error)) != kExitOk) {
+    if (!options.json.empty() && (written = WriteRecord(options.json, append, provenance, run,
+                                                        analysis, error)) != kExitOk) {
         Fail(errors, written, error);
     }
     if (!options.plot.empty() && !run.samples.empty()) {

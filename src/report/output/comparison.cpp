@@ -187,6 +187,9 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
         side.path = paths[i];
         side.name = SideName(paths[i], files[i].record ? files[i].provenance : Provenance());
         side.file = std::move(files[i]);
+        for (const Run& run : side.file.runs) {
+            side.analyses.push_back(AnalyseRun(run));
+        }
         side.estimate = EstimateSide(side.file.runs);
         if (i > 0) {
             side.comparison = CompareRuns(compared.sides.front().file.runs, side.file.runs);

@@ -16,8 +16,9 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
     const std::vector<Run>& runs = side.file.runs;
     std::fprintf(out, "%s: %s, %zu run%s\n", side.letter.c_str(), Utf8(side.path).c_str(),
                  runs.size(), runs.size() == 1 ? "" : "s");
-    for (const Run& run : runs) {
-        const RunReport r = ReportRun(Durations(run), run.dropped);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const Run& run = runs[i];
+        const RunReport& r = side.analyses[i].report;
         std::fprintf(out, "  run %d: %zu samples, median %.6f ms", run.number, r.summary.count,
                      r.estimate.median);
         if (!AreaText(run).empty()) {
@@ -29,7 +30,7 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
         if (r.estimate.freedom > 0) {
             std::fprintf(out, " (95 %% interval %.6f-%.6f)", r.estimate.low, r.estimate.high);
         }
-        const ControlEstimate control = EstimateControl(run);
+        const ControlEstimate& control = side.analyses[i].control;
         if (control.count > 0) {
             std::fprintf(out, ", in memory %.6f ms (on screen %.2fx)", control.median,
                          control.ratio);

@@ -192,10 +192,10 @@ std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring
     md << "## Warnings\n\n";
     std::vector<std::string> warnings = compared.warnings;
     for (const ComparedSide& side : compared.sides) {
-        for (const Run& run : side.file.runs) {
-            for (const std::string& warning : ReportRun(Durations(run), run.dropped).warnings) {
-                warnings.push_back(side.letter + " run " + std::to_string(run.number) + ": " +
-                                   warning);
+        for (std::size_t i = 0; i < side.file.runs.size(); ++i) {
+            for (const std::string& warning : side.analyses[i].report.warnings) {
+                warnings.push_back(side.letter + " run " +
+                                   std::to_string(side.file.runs[i].number) + ": " + warning);
             }
         }
     }

@@ -14,7 +14,7 @@
 void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report);
 // The control: the same grid drawn in memory during the run, and the time on screen relative
 // to it. Nothing for a run without one.
-void PrintControl(std::FILE* out, const Run& run);
+void PrintControl(std::FILE* out, const ControlEstimate& control);
 // How a recorded run was sampled: looks, probes, resets, drops by reason and what happened.
 void PrintSamplingFacts(std::FILE* out, const Run& run);
 
@@ -59,6 +59,7 @@ struct ComparedSide {
     std::wstring path;
     std::string name;
     ResultsFile file;
+    std::vector<RunAnalysis> analyses; // a run each, in the file's order
     SideEstimate estimate;
     Comparison comparison; // with the first side; empty for the first itself
 };

@@ -41,9 +41,8 @@ void PrintSamplingFacts(std::FILE* out, const Run& run)
     }
 }
 
-void PrintControl(std::FILE* out, const Run& run)
+void PrintControl(std::FILE* out, const ControlEstimate& e)
 {
-    const ControlEstimate e = EstimateControl(run);
     if (e.count == 0) {
         return;
     }

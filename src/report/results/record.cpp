@@ -67,9 +67,8 @@ json SamplesJson(const std::vector<Sample>& samples)
 
 // The control's median and the time on screen relative to it, with the interval when the run
 // has one; null for a run without a control.
-json ControlJson(const Run& run)
+json ControlJson(const ControlEstimate& e)
 {
-    const ControlEstimate e = EstimateControl(run);
     if (e.count == 0) {
         return nullptr;
     }
@@ -81,9 +80,10 @@ json ControlJson(const Run& run)
             {"high", interval ? json(e.high) : json(nullptr)}};
 }
 
-json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
+json RunJson(const Run& run, const RunAnalysis& analysis,
+             const std::vector<std::string>& moreWarnings)
 {
-    const RunReport report = ReportRun(Durations(run), run.dropped);
+    const RunReport& report = analysis.report;
     const json samples = SamplesJson(run.samples);
     json warnings = report.warnings;
     for (const std::string& warning : moreWarnings) {
@@ -112,7 +112,7 @@ json RunJson(const Run& run, const std::vector<std::string>& moreWarnings)
             {"dropped", run.dropped},
             {"summary", SummaryJson(report)},
             {"controls", SamplesJson(run.controls)},
-            {"control", ControlJson(run)},
+            {"control", ControlJson(analysis.control)},
             {"sampling", SamplingJson(run)},
             {"warnings", warnings}};
 }
@@ -332,7 +332,7 @@ bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& e
 }
 
 int WriteRecord(const std::wstring& path, bool append, const Provenance& provenance, Run run,
-                std::string& error)
+                const RunAnalysis& analysis, std::string& error)
 {
     const std::string name = Utf8(path);
     json document = {{"format", kFormat},
@@ -361,7 +361,7 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
         }
         document = old;
     }
-    document["runs"].push_back(RunJson(run, warnings));
+    document["runs"].push_back(RunJson(run, analysis, warnings));
     const std::wstring temporary = path + L".partial";
     RemoveFile(temporary);
     bool existed = false;

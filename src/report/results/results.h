@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/run.h"
+#include "stats/machine.h"
 
 #include <cstdio>
 #include <string>
@@ -42,7 +43,7 @@ bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error)
 // missing one is started). The record is written whole to a temporary file and renamed over
 // the old one, so a failure never leaves half a record. Returns an exit code.
 int WriteRecord(const std::wstring& path, bool append, const Provenance& provenance, Run run,
-                std::string& error);
+                const RunAnalysis& analysis, std::string& error);
 
 // "adapter, driver version" from a record's environment; empty when it says neither.
 std::string DescribeMachine(const Provenance& provenance);

@@ -158,3 +158,8 @@ std::vector<RunFigure> FiguresOf(const std::vector<Run>& runs, RunFigure (*figur
     }
     return figures;
 }
+
+RunAnalysis AnalyseRun(const Run& run)
+{
+    return {ReportRun(Durations(run), run.dropped), EstimateControl(run)};
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/run.h"
+#include "stats/stats.h"
 
 #include <cstddef>
 #include <vector>
@@ -51,3 +52,10 @@ ControlEstimate EstimateControl(const Run& run);
 
 // Every run of the side has a control.
 bool HasControl(const std::vector<Run>& runs);
+
+// A run's analyses, made once and handed to everything that shows or writes it.
+struct RunAnalysis {
+    RunReport report;
+    ControlEstimate control;
+};
+RunAnalysis AnalyseRun(const Run& run);
