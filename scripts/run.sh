@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds the release Zolvik.exe and runs it under Wine.
 #   scripts/run.sh [--samples N] [SCREENSHOT]
-#   With DISPLAY set: shows the window there and returns the program's exit code.
+#   With --samples N, zolvik-report takes N single-pass samples from the window (CSV in
+#   build/run/samples.csv) and prints their summary, on either display.
+#   With DISPLAY set: shows the window there and returns the program's exit code once you
+#   close it.
 #   Without a display: runs it on a private Xvfb for a few passes, saves a screenshot of the
-#   window (to SCREENSHOT, build/run/screenshot.png by default), with --samples N has
-#   zolvik-report take N single-pass samples (CSV in build/run/samples.csv) and prints their
-#   summary, then closes the program with Escape and prints its exit code.
+#   window (to SCREENSHOT, build/run/screenshot.png by default), then closes the program with
+#   Escape and prints its exit code.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -24,11 +26,25 @@ mkdir -p build/run "$(dirname "$screenshot")"
 source scripts/wine.sh
 zolvik_session "$root/build/wine"
 
+# N single passes from the running window, and their summary.
+take_samples() {
+    [ "$samples" -gt 0 ] || return 0
+    rm -f build/run/samples.csv # this script's own output of the last time
+    (cd build/run && "$ZOLVIK_WINE" "$root/build/windows-release/zolvik-report.exe" \
+        --samples "$samples" --csv samples.csv ${ZOLVIK_RUN_TRACE:+--trace "$ZOLVIK_RUN_TRACE"} </dev/null 2>&1 | tr -d '\r' | grep -v -E '^(sample|reset:) ')
+    echo "samples: $root/build/run/samples.csv"
+}
+
 if [ -n "${DISPLAY:-}" ]; then
     zolvik_start_wine
     set +e
-    "$ZOLVIK_WINE" "$exe"
+    "$ZOLVIK_WINE" "$exe" &
+    zolvik_pid=$!
+    timeout 60 xdotool search --sync --name 'RADEON drivers 2D bug' >/dev/null
+    take_samples
+    wait "$zolvik_pid"
     code=$?
+    zolvik_pid=""
     echo "exit code: $code"
     exit "$code"
 fi
@@ -41,12 +57,7 @@ window=$(timeout 60 xdotool search --sync --name 'RADEON drivers 2D bug' | head 
 sleep 3 # the first pass on paint, then about five on the timer
 import -window "$window" "$screenshot"
 echo "screenshot: $screenshot"
-if [ "$samples" -gt 0 ]; then
-    rm -f build/run/samples.csv # this script's own output of the last time
-    (cd build/run && "$ZOLVIK_WINE" "$root/build/windows-release/zolvik-report.exe" \
-        --samples "$samples" --csv samples.csv ${ZOLVIK_RUN_TRACE:+--trace "$ZOLVIK_RUN_TRACE"} </dev/null 2>&1 | tr -d '\r' | grep -v -E '^(sample|reset:) ')
-    echo "samples: $root/build/run/samples.csv"
-fi
+take_samples
 # No window manager on Xvfb: the keyboard focus follows the pointer.
 xdotool mousemove --window "$window" 300 300
 sleep 0.2

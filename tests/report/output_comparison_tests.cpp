@@ -204,4 +204,38 @@ TEST(ReportPower, DifferentKnownPowerSourcesOrSchemesAreWarnedOfUnknownOnesAreNo
         << warnings[0];
 }
 
+// "How to reproduce" says how the records were made: the sides in turn, a run at a time, where
+// their runs' start times interleave; else each side's runs together.
+TEST(ReportReproduce, TheSidesInTurnWhereTheirRunsWereRecordedSo)
+{
+    const auto sidesStarting = [](const std::vector<std::vector<const char*>>& starts) {
+        std::vector<ResultsFile> files(starts.size());
+        std::vector<std::wstring> paths;
+        for (std::size_t s = 0; s < starts.size(); ++s) {
+            files[s].record = true;
+            for (const char* start : starts[s]) {
+                files[s].runs.push_back(RunOf(2.5 + static_cast<double>(s)));
+                files[s].runs.back().started = start;
+            }
+            paths.push_back(L"driver-" + std::to_wstring(s + 1) + L".json");
+        }
+        return ComparisonMarkdown(CompareSides(paths, std::move(files)), L"", L"r.md", "cmd");
+    };
+    const std::string alternated =
+        sidesStarting({{"2026-12-10T05:00:00Z", "2026-12-10T05:02:00Z"},
+                       {"2026-12-10T05:01:00Z", "2026-12-10T05:03:00Z"}});
+    EXPECT_NE(alternated.find("the sides in turn (A, B, A, B, ...: switch the driver between "
+                              "them), until each side has 3 runs:"),
+              std::string::npos)
+        << alternated;
+    EXPECT_NE(alternated.find("zolvik-report --samples 48 --json driver-2.json --append\n"),
+              std::string::npos);
+    const std::string apart = sidesStarting({{"2026-12-10T05:00:00Z", "2026-12-10T05:01:00Z"},
+                                             {"2026-12-10T06:00:00Z", "2026-12-10T06:01:00Z"}});
+    EXPECT_NE(apart.find("zolvik-report --samples 48 --runs 3 --pause 60 --json driver-1.json\n"),
+              std::string::npos)
+        << apart;
+    EXPECT_EQ(apart.find("in turn"), std::string::npos);
+}
+
 } // namespace

@@ -158,10 +158,11 @@ const char kUsage[] =
     "seconds apart (default 60). --plot draws the run, or the comparison, as an SVG picture.\n"
     "--compare takes every run of BASE and of each other side (CSV files or records) and\n"
     "prints one table: each side's median, its ratio to BASE with a 95 % interval and a\n"
-    "verdict: slower, faster, same or inconclusive. With one run a side the interval also\n"
-    "allows for runs of one build differing by up to 25 %; three or more runs a side measure\n"
-    "that spread instead. A run under 21 passes counts as if off by half that allowance, so\n"
-    "short runs never narrow an interval. --markdown writes a report for a bug tracker.\n"
+    "verdict: slower, faster, same or inconclusive. Unless both sides have two runs or more,\n"
+    "the interval also allows for runs of one build differing by up to 25 %; with two or\n"
+    "more a side (three are better) that spread is measured instead. A run under 21 passes\n"
+    "counts as if its median were off by half that allowance, so short runs never narrow an\n"
+    "interval. --markdown writes a report for a bug tracker.\n"
     "Each run also times the same grid drawn in memory (the control, kept in records), a\n"
     "control pass right after each pass where Zolvik idles between passes: where it shows\n"
     "the machine unchanged between records raw times decide; where the machine changed,\n"
@@ -175,9 +176,9 @@ const char kUsage[] =
     "\n"
     "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
     "window closed or did not answer for --patience seconds, 4 the readout cannot be\n"
-    "decoded or seen (--check: a run would not work), 5 a missing or malformed CSV, 6 a\n"
-    "file cannot be written, 7 the file exists (use --append or another name), 8 stopped\n"
-    "by Ctrl+C.\n";
+    "decoded or seen (--check: a run would not work), 5 a results file missing, malformed\n"
+    "or of the wrong kind, 6 a file cannot be written, 7 the file exists (use --append or\n"
+    "another name), 8 stopped by Ctrl+C (a recording keeps its run, marked interrupted).\n";
 
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
 {

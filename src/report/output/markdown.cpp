@@ -156,17 +156,58 @@ std::string Link(const std::wstring& plot, const std::wstring& markdown)
     return link;
 }
 
+// The sides were recorded in turn where, by their runs' start times, some side's runs do not
+// follow one another: another side's run started between two of them.
+bool RecordedInTurn(const ComparedSides& compared)
+{
+    std::vector<std::pair<std::string, std::size_t>> starts; // ISO 8601 sorts as text
+    for (std::size_t s = 0; s < compared.sides.size(); ++s) {
+        for (const Run& run : compared.sides[s].file.runs) {
+            if (run.started.empty()) {
+                return false;
+            }
+            starts.emplace_back(run.started, s);
+        }
+    }
+    std::sort(starts.begin(), starts.end());
+    std::vector<bool> done(compared.sides.size(), false);
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        if (starts[i].second != starts[i - 1].second) {
+            if (done[starts[i].second]) {
+                return true;
+            }
+            done[starts[i - 1].second] = true;
+        }
+    }
+    return false;
+}
+
+// The recording commands as the records were made: the sides in turn, a run at a time, where
+// they were; else each side's runs together, spaced by a pause.
 void Reproduce(std::ostringstream& md, const ComparedSides& compared, const std::string& command)
 {
+    const bool inTurn = RecordedInTurn(compared);
+    std::size_t most = 0;
+    for (const ComparedSide& side : compared.sides) {
+        most = std::max(most, side.file.runs.size());
+    }
     md << "## How to reproduce\n\n"
-       << "On each side's machine and driver, with Zolvik running and nothing else busy:\n\n"
-       << "```\n";
+       << "With Zolvik running and nothing else busy, "
+       << (inTurn ? "one run at a time into each side's file, the sides in turn (A, B, A, B, "
+                    "...: switch the driver between them), until each side has " +
+                        std::to_string(std::max<std::size_t>(most, 3)) + " runs:"
+                  : std::string("on each side's machine and driver:"))
+       << "\n\n```\n";
     for (const ComparedSide& side : compared.sides) {
         const std::vector<Run>& runs = side.file.runs;
         const std::size_t samples = runs.empty() ? 24 : runs.front().samples.size();
-        md << "zolvik-report --samples " << std::max<std::size_t>(samples, 1) << " --runs "
-           << std::max<std::size_t>(runs.size(), 3) << " --pause 60 "
-           << (side.file.record ? "--json " : "--csv ") << Utf8(side.path) << "\n";
+        md << "zolvik-report --samples " << std::max<std::size_t>(samples, 1);
+        if (inTurn) {
+            md << (side.file.record ? " --json " : " --csv ") << Utf8(side.path) << " --append\n";
+        } else {
+            md << " --runs " << std::max<std::size_t>(runs.size(), 3) << " --pause 60 "
+               << (side.file.record ? "--json " : "--csv ") << Utf8(side.path) << "\n";
+        }
     }
     md << "```\n\nThen, with the files together:\n\n```\n" << command << "\n```\n";
 }
