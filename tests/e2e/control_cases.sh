@@ -52,7 +52,15 @@ if b["in_memory"]["verdict"] in ("slower", "faster"):
     ok &= any("the machine itself ran" in w for w in c["warnings"]) and b["machine"] == "changed"
 else:
     print("NOTE: the control's own runs spread too far to show the machine's change")
-ok &= cc["verdict"] == "slower" and cc["on_screen_per_in_memory"]["verdict"] == "slower"
+# C: a drawing path four times as slow for Zolvik alone is never called faster or the same,
+# and is called slower wherever these runs resolve a difference of half the planted one
+# (a machine made slower still by other load can leave its runs too spread to tell).
+ok &= cc["verdict"] not in ("faster", "same")
+if cc["resolution"] is not None and cc["resolution"] < 2:
+    ok &= cc["verdict"] == "slower" and cc["on_screen_per_in_memory"]["verdict"] == "slower"
+else:
+    print("NOTE: C's runs resolve only differences beyond %s: no verdict is required"
+          % ("any size" if cc["resolution"] is None else "x%.2f" % cc["resolution"]))
 md = open(sys.argv[2], encoding="utf-8").read()
 ok &= "On screen / in memory, to A" in md
 sys.exit(0 if ok else 1)
