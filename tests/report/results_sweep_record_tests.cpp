@@ -3,6 +3,7 @@
 #include "commands/commands.h"
 #include "exit_codes.h"
 #include "report_files.h"
+#include "sweep_data.h"
 #include "results/sweep_record.h"
 #include "stats/sweep_fit.h"
 
@@ -16,17 +17,6 @@ namespace
 
 using nlohmann::json;
 using ReportSweep = ReportFiles;
-
-const std::string kData = std::string(ZOLVIK_TEST_DATA) + "/report/sweep/";
-
-SweepRecord Sweep(const std::string& name)
-{
-    SweepRecord record;
-    std::string error;
-    const std::string path = kData + name + ".json";
-    EXPECT_TRUE(ReadSweepRecord(std::wstring(path.begin(), path.end()), record, error)) << error;
-    return record;
-}
 
 TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
 {
@@ -63,7 +53,7 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
 
 TEST_F(ReportSweep, ComparingASweepWithRunsIsRefused)
 {
-    const std::string a = kData + "sweep-a.json";
+    const std::string a = kSweepData + "sweep-a.json";
     const std::string runs = std::string(ZOLVIK_TEST_DATA) + "/report/same-build-1.json";
     std::FILE* out = std::tmpfile();
     CompareOutputs outputs;

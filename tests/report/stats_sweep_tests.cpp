@@ -2,6 +2,7 @@
 // two sweeps compared cost by cost.
 #include "output/sweep_output.h"
 #include "report_files.h"
+#include "sweep_data.h"
 #include "results/sweep_record.h"
 #include "stats/sweep_fit.h"
 
@@ -20,21 +21,10 @@ namespace
 using nlohmann::json;
 using ReportSweep = ReportFiles;
 
-const std::string kData = std::string(ZOLVIK_TEST_DATA) + "/report/sweep/";
-
 json Oracle()
 {
-    std::ifstream file(kData + "oracle.json");
+    std::ifstream file(kSweepData + "oracle.json");
     return json::parse(file);
-}
-
-SweepRecord Sweep(const std::string& name)
-{
-    SweepRecord record;
-    std::string error;
-    const std::string path = kData + name + ".json";
-    EXPECT_TRUE(ReadSweepRecord(std::wstring(path.begin(), path.end()), record, error)) << error;
-    return record;
 }
 
 void ExpectNear(double actual, double expected, const std::string& what)
