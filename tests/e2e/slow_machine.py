@@ -6,22 +6,11 @@
 # process running.
 #   slow_machine.py OFF PERIOD WINEPREFIX XVFB_PID
 import os
-import signal
 import sys
-import time
 
-off, period = float(sys.argv[1]) / 1000, float(sys.argv[2]) / 1000
+from throttle import throttle
+
 prefix, xvfb = sys.argv[3], int(sys.argv[4])
-running = True
-
-
-def stop(*_):
-    global running
-    running = False
-
-
-signal.signal(signal.SIGTERM, stop)
-signal.signal(signal.SIGINT, stop)
 
 
 def session_pids():
@@ -39,22 +28,4 @@ def session_pids():
     return pids
 
 
-def send(pids, sig):
-    for pid in pids:
-        try:
-            os.kill(pid, sig)
-        except ProcessLookupError:
-            pass
-
-
-pids, found = session_pids(), time.monotonic()
-try:
-    while running:
-        if time.monotonic() - found > 1:
-            pids, found = session_pids(), time.monotonic()
-        send(pids, signal.SIGSTOP)
-        time.sleep(off)
-        send(pids, signal.SIGCONT)
-        time.sleep(period - off)
-finally:
-    send(pids, signal.SIGCONT)
+throttle(float(sys.argv[1]), float(sys.argv[2]), session_pids, refresh_s=1)
