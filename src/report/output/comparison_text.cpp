@@ -129,8 +129,9 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
         json["high"] = Finite(c.high);
         json["verdict"] = VerdictWord(c.verdict);
         json["reason"] = ReasonCode(c.reason);
-        json["sentence"] = VerdictSentence(c, "A", side.letter);
-        json["next"] = SayVerdict(c, "A", side.letter).next;
+        const VerdictText said = SayVerdict(c, "A", side.letter);
+        json["sentence"] = said.headline;
+        json["next"] = said.next;
         // The smallest difference these runs could have shown, as a factor each way.
         json["resolution"] = Finite(c.resolution);
         json["between_runs"] = c.betweenRuns;
@@ -227,7 +228,7 @@ std::string ComparisonJson(const ComparedSides& compared)
         const Comparison& c = compared.sides[1].comparison;
         json["verdict"] = VerdictWord(c.verdict);
         json["reason"] = ReasonCode(c.reason);
-        json["sentence"] = VerdictSentence(c, "A", "B");
+        json["sentence"] = SayVerdict(c, "A", "B").headline;
         json["resolution"] = Finite(c.resolution);
         json["ratio"] = c.ratio;
         json["low"] = c.low;

@@ -42,8 +42,6 @@ struct VerdictText {
 VerdictText SayVerdict(const Comparison& c, const std::string& base, const std::string& side);
 // The headline, then each figure on a line of its own, aligned, then what to do next.
 std::vector<std::string> VerdictLines(const VerdictText& text, const std::string& indent);
-// The headline alone, as a record of the comparison keeps it.
-std::string VerdictSentence(const Comparison& c, const std::string& base, const std::string& side);
 
 // ---- Comparisons --------------------------------------------------------------------------
 

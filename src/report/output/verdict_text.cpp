@@ -249,8 +249,3 @@ std::vector<std::string> VerdictLines(const VerdictText& text, const std::string
     lines.push_back(indent + "next: " + text.next);
     return lines;
 }
-
-std::string VerdictSentence(const Comparison& c, const std::string& base, const std::string& side)
-{
-    return Headline(c, base, side);
-}
