@@ -61,6 +61,11 @@ clear_leftovers() {
     local group task
     # Only the throttles of this session's Zolvik: another build's e2e run may have its own.
     [ -s "$state/zolvik.pid" ] && pkill -f "tests/e2e/throttle.py .* $(cat "$state/zolvik.pid")( |\$)" 2>/dev/null
+    if [ -s "$state/machine-throttle.pid" ]; then
+        task=$(cat "$state/machine-throttle.pid")
+        grep -qa 'slow_machine.py\|throttle.py' "/proc/$task/cmdline" 2>/dev/null && kill "$task"
+        rm -f "$state/machine-throttle.pid"
+    fi
     for task in $(pgrep -f 'zolvik-report.exe --sweep'); do
         [ "$(readlink "/proc/$task/cwd")" = "$build" ] && kill "$task" 2>/dev/null
     done

@@ -243,7 +243,7 @@ report_starved_program() {
     # A few passes at full speed first: after a case that drew huge areas the program has
     # work left (the window's surface) that would take minutes starved.
     report --samples 3 >/dev/null || exit 1
-    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/throttle.py" 995 1000 "$(cat "$state/zolvik.pid")" &
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/throttle.py" --periodic 995 1000 "$(cat "$state/zolvik.pid")" &
     throttle=$!
     rm -f "$state/starved.csv" "$state/starved-trace.csv"
     output=$(timeout 150 bash -c "$(declare -f report); build='$build' ZOLVIK_WINE='$ZOLVIK_WINE' report --samples 6 --csv e2e/starved.csv --trace e2e/starved-trace.csv --patience 60")
