@@ -62,6 +62,18 @@ std::string NoVerdictBecause(const Comparison& c, const std::string& base, const
     }
 }
 
+std::string MachineWord(const Comparison& c)
+{
+    switch (c.machine) {
+    case Machine::Steady:
+        return "steady (within +-" + Percent(kMachineBand) + ")";
+    case Machine::Changed:
+        return c.memory.value > 1 ? "slowed down" : "sped up";
+    default:
+        return "cannot tell";
+    }
+}
+
 std::string Headline(const Comparison& c, const std::string& base, const std::string& side)
 {
     const std::string relative = RelativeDecides(c.reason) ? " relative to the machine" : "";
@@ -70,6 +82,16 @@ std::string Headline(const Comparison& c, const std::string& base, const std::st
         return side + ": the same as " + base + " within +-" + Percent(kSameBand) + relative;
     case Verdict::Slower:
     case Verdict::Faster:
+        if (c.reason == Reason::RelativeMachineChanged) {
+            // The driver's own difference lies between the raw times and the time relative to
+            // the machine: the one nearer 1 is all the runs can promise.
+            const double nearer =
+                std::fabs(std::log(c.ratio)) < std::fabs(std::log(c.relative.value))
+                    ? c.ratio
+                    : c.relative.value;
+            return side + ": at least " + Times(nearer, c.verdict, base) + " (the machine " +
+                   MachineWord(c) + " while " + side + " was recorded)";
+        }
         return side + ": " +
                Times(RelativeDecides(c.reason) ? c.relative.value : c.ratio, c.verdict, base) +
                relative;
@@ -96,18 +118,6 @@ std::string NextStep(const Comparison& c)
         return "record the sides again, alternating them";
     default:
         return "record more or longer runs a side";
-    }
-}
-
-std::string MachineWord(const Comparison& c)
-{
-    switch (c.machine) {
-    case Machine::Steady:
-        return "steady (within +-" + Percent(kMachineBand) + ")";
-    case Machine::Changed:
-        return c.memory.value > 1 ? "slowed down" : "sped up";
-    default:
-        return "cannot tell";
     }
 }
 

@@ -27,13 +27,13 @@ enum class Reason {
     RawTimes,               // the raw times decide
     RelativeMachineSteady,  // the machine unchanged; raw times could not tell, relative could
     RelativeMachineUnclear, // the control could not tell; relative is same or beyond the band
-    RelativeMachineChanged, // the machine changed; relative lies beyond the band
+    RelativeMachineChanged, // the machine changed; relative beyond the band, raw agrees
     ZeroMedian,             // a side has a median of 0 ms
     TooFewSamples,          // too few passes for an interval
     Noise,                  // runs a side measured: the difference is within their spread
     SingleRun,              // a side with one run: within the spread runs are assumed to have
     MachineMayExplain,      // the control cannot rule out that the machine explains it
-    MachineChanged,         // the machine changed; relative lies within the band
+    MachineChanged,         // the machine changed; relative within the band, or raw differs
 };
 
 // What the control says of the machine between the sides.
@@ -76,8 +76,9 @@ struct Comparison {
     bool sideControlled = false;
     Interval memory;
     Interval relative;
-    // The smallest difference these runs could have shown, as a factor (1.12: +-12 %): half
-    // the width of the deciding interval, in logarithms; infinite without one.
+    // The smallest difference these runs could have shown, were the raw times and on screen /
+    // in memory both to show it, as a factor (1.12: +-12 %): half an interval's width, in
+    // logarithms, of whichever the machine's state lets decide; infinite without one.
     double resolution = INFINITY;
 };
 

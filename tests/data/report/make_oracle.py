@@ -223,15 +223,14 @@ def block_figure(centre, logs):
 MACHINE_BAND = 0.10
 
 
-def judge(a, b):
+def decide(raw, memory, relative):
     """The verdict with the machine taken out. The control shows the machine unchanged (in
     memory within the band): raw times decide, or where they cannot, on screen / in memory.
-    It shows the machine changed: on screen / in memory decides, beyond the band. It cannot
-    tell: raw times stand where on screen / in memory agrees; else on screen / in memory, where
-    it says "same" or lies beyond the band."""
-    raw = compare([passes_of(r) for r in a], [passes_of(r) for r in b])
-    memory = contrast([memory_figure(r) for r in a], [memory_figure(r) for r in b])
-    relative = contrast([relative_figure(r) for r in a], [relative_figure(r) for r in b])
+    It shows the machine changed: the driver's own difference lies between the raw times and
+    on screen / in memory (the screen may share all, part or none of the machine's change), so
+    both must say it, on screen / in memory beyond the band. It cannot tell: raw times stand
+    where on screen / in memory agrees; else on screen / in memory, where it says "same", or
+    lies beyond the band and the raw times do not say the opposite."""
     changed = memory["verdict"] in ("slower", "faster")
     steady = memory["low"] >= 1 / (1 + MACHINE_BAND) and memory["high"] <= 1 + MACHINE_BAND
     beyond = relative["low"] > 1 + MACHINE_BAND or relative["high"] < 1 / (1 + MACHINE_BAND)
@@ -240,12 +239,47 @@ def judge(a, b):
         if verdict == "inconclusive":
             verdict = relative["verdict"]
     elif not changed:
+        opposite = {verdict, relative["verdict"]} == {"slower", "faster"}
         if relative["verdict"] != verdict:
-            verdict = relative["verdict"] if beyond or relative["verdict"] == "same" else "inconclusive"
+            verdict = (relative["verdict"] if (beyond and not opposite) or relative["verdict"] == "same"
+                       else "inconclusive")
     else:
-        verdict = relative["verdict"] if beyond else "inconclusive"
-    return {"raw": raw, "memory": memory, "relative": relative, "machine_changed": changed,
-            "verdict": verdict}
+        verdict = relative["verdict"] if beyond and relative["verdict"] == verdict else "inconclusive"
+    return verdict
+
+
+def centred(interval, ratio):
+    """The interval moved, in logarithms, to centre on `ratio`."""
+    half = math.sqrt(interval["high"] / interval["low"])
+    low, high = ratio / half, ratio * half
+    return {"low": low, "high": high, "verdict": classify(low, high)}
+
+
+def resolution(raw, memory, relative):
+    """The smallest difference these runs could have shown: the least factor that, measured
+    by the raw times and on screen / in memory alike with these runs' spreads, the decision
+    calls slower. Found by searching, not by a formula."""
+    def shown(f):
+        return decide(centred(raw, f), memory, centred(relative, f)) == "slower"
+    low, high = 1.0, 1.0
+    while not shown(high):
+        high *= 2
+        if high > 1e6:
+            return None
+    for _ in range(200):
+        middle = math.sqrt(low * high)
+        low, high = (low, middle) if shown(middle) else (middle, high)
+    return high
+
+
+def judge(a, b):
+    raw = compare([passes_of(r) for r in a], [passes_of(r) for r in b])
+    memory = contrast([memory_figure(r) for r in a], [memory_figure(r) for r in b])
+    relative = contrast([relative_figure(r) for r in a], [relative_figure(r) for r in b])
+    return {"raw": raw, "memory": memory, "relative": relative,
+            "machine_changed": memory["verdict"] in ("slower", "faster"),
+            "verdict": decide(raw, memory, relative),
+            "resolution": resolution(raw, memory, relative)}
 
 
 machine_cases = {
@@ -262,6 +296,21 @@ machine_cases = {
     "paired_driver_slower_machine_faster": (paired_runs(3, 24, 1.0, 1.0),
                                             paired_runs(3, 24, 0.6, 1.5)),
 }
+# The control drawn on a machine that wandered from run to run under it alone (the screen's
+# passes did not): raw times narrow, the control too spread to tell. A raw verdict then needs
+# on screen / in memory to agree, so the runs resolve no more than that wider interval.
+wandering = controlled_runs(3, 4, 1.0, 1.0) + controlled_runs(3, 4, 1.0, 1.0)
+for run, level in zip(wandering, [1.0, 1.6, 0.7, 1.5, 0.6, 1.3]):
+    for cycle in run:
+        cycle["controls"] = [round(c * level, 4) for c in cycle["controls"]]
+machine_cases["control_spread_raw_narrow"] = (wandering[:3], [
+    [{"controls": c["controls"], "passes": [round(p * 1.3, 4) for p in c["passes"]]} for c in run]
+    for run in wandering[3:]])
+# The machine half as fast during B, of which the path to the screen shares only part: raw
+# times slower, on screen / in memory faster beyond the band. The same figures come from a
+# driver faster on a screen that shares all of the machine's change, so no verdict.
+machine_cases["machine_slower_screen_shares_part"] = (controlled_runs(3, 4, 1.0, 1.0),
+                                                      controlled_runs(3, 4, 1.9, 1.3 / 1.9))
 oracle["machine"] = [{"name": name, "a": a, "b": b, "expected": judge(a, b)}
                      for name, (a, b) in machine_cases.items()]
 print(json.dumps(oracle, indent=1))
