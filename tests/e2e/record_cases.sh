@@ -126,12 +126,13 @@ median_of() {
 # ZOLVIK_E2E_COST_SCALE multiplies it, to see the areas chosen on a machine twice as fast
 # (0.5) or half as fast (2).
 pass_cost() {
-    local width height medians=()
+    local width height output medians=()
     for area in "8000 5000" "12000 7500"; do
         read -r width height <<<"$area"
-        probe area "$width" "$height" >/dev/null || return 1
+        probe area "$width" "$height" >/dev/null || { echo "sizing $area failed" >&2; return 1; }
         rm -f "$state/calibrate.csv"
-        report --samples 6 --csv e2e/calibrate.csv >/dev/null || return 1
+        output=$(report --samples 6 --csv e2e/calibrate.csv 2>&1) ||
+            { echo "measuring a pass at $area failed: $output" >&2; return 1; }
         medians+=("$(median_of "$state/calibrate.csv")")
     done
     awk -v m1="${medians[0]}" -v m2="${medians[1]}" -v scale="${ZOLVIK_E2E_COST_SCALE:-1}" 'BEGIN {
@@ -202,7 +203,10 @@ report_slow_passes() {
     # cost of a pass measured here first. Where the screen cannot hold an area, the program's
     # CPU is held back (cgroup v1) at the largest area instead, or the target is skipped.
     probe desktop move 0 0 >/dev/null || exit 1
-    read -r cost_a cost_b <<<"$(pass_cost)" || exit 1
+    # The cost is checked apart from reading it: a failed measurement must end the case, not
+    # plant areas from no cost at all.
+    costs=$(pass_cost) || exit 1
+    read -r cost_a cost_b <<<"$costs"
     echo "a pass here takes $cost_a ms a million pixels plus $cost_b ms a million pixels squared${ZOLVIK_E2E_COST_SCALE:+ (scaled by ZOLVIK_E2E_COST_SCALE=$ZOLVIK_E2E_COST_SCALE)}"
     status=0
     # Twelve samples each, so that one pass dropped stays under a tenth.
