@@ -195,7 +195,7 @@ void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::v
     // lies somewhere between the time relative to the machine and the raw times: a verdict
     // needs both to say it, the relative time beyond a band wider than the one that makes
     // "same". On Wine, stopping every process of a session for part of each few milliseconds
-    // slowed drawing in memory about a third more than on screen.
+    // mostly slowed drawing in memory more than on screen, by as much as a third.
     c.machine = Machine::Changed;
     c.resolution = std::max(c.resolution, relativeResolution);
     const bool bothSay = beyondBand && c.verdict == c.relative.verdict;
