@@ -15,15 +15,20 @@ report_same_build_and_planted_difference() {
     rounds=${ZOLVIK_RUN_ROUNDS:-8}
     verdict() { /usr/bin/python3 -c 'import json, sys; print(json.load(sys.stdin)["verdict"])'; }
     rm -f "$state"/aa-a.csv "$state"/aa-b.csv "$state"/planted.csv
+    local order=(a b p) side k
     for round in $(seq "$rounds"); do
-        probe designed >/dev/null
-        # A and B take turns going first, so a drift within a round falls on both alike.
-        first=a second=b
-        [ $((round % 2)) = 0 ] && first=b second=a
-        report --samples "$samples" --csv "e2e/aa-$first.csv" --append >/dev/null || exit 1
-        report --samples "$samples" --csv "e2e/aa-$second.csv" --append >/dev/null || exit 1
-        probe area 1273 849 >/dev/null
-        report --samples "$samples" --csv e2e/planted.csv --append >/dev/null || exit 1
+        # Each side takes each place in a round in turn (A B P, B P A, P A B, ...), so that
+        # a drift within a round, or what follows a resize, falls on all three alike.
+        for k in 0 1 2; do
+            side=${order[$(((round - 1 + k) % 3))]}
+            if [ "$side" = p ]; then
+                probe area 1273 849 >/dev/null
+                report --samples "$samples" --csv e2e/planted.csv --append >/dev/null || exit 1
+            else
+                probe designed >/dev/null
+                report --samples "$samples" --csv "e2e/aa-$side.csv" --append >/dev/null || exit 1
+            fi
+        done
         [ "$round" -ge 3 ] || continue
         so_far=$(report --compare e2e/aa-a.csv e2e/planted.csv --json - | verdict)
         echo "round $round: A against P: $so_far"
