@@ -111,13 +111,20 @@ TEST_F(ThreeSides, TextAndJsonGiveOneTableWithEachSideAgainstTheFirst)
               std::string::npos);
     EXPECT_EQ(json["sides"][1]["on_screen_per_in_memory"], nullptr);
 
-    // Each side says the smallest difference its runs could show: half its interval's width.
+    // Each side says the least difference its runs would call each way: without a control and
+    // with an interval wider than the "same" band, half its width as a factor either way.
     const double low = json["sides"][1]["low"];
     const double high = json["sides"][1]["high"];
-    EXPECT_NEAR(json["sides"][1]["resolution"].get<double>(), std::sqrt(high / low), 1e-12);
-    char said[80];
-    std::snprintf(said, sizeof said, "these runs resolve       differences beyond +-%.0f %%\n",
-                  std::ceil((std::sqrt(high / low) - 1) * 100));
+    const double half = std::sqrt(high / low);
+    EXPECT_NEAR(json["sides"][1]["slower_from"].get<double>(), half, 1e-9);
+    EXPECT_NEAR(json["sides"][1]["faster_from"].get<double>(), 1 / half, 1e-9);
+    EXPECT_EQ(json["sides"][1]["resolution_limit"]["slower"], "raw_times");
+    char said[160];
+    std::snprintf(said, sizeof said,
+                  "these runs would call    B slower from %.2fx (+%.0f %%), faster from %.2fx "
+                  "(-%.0f %%)\n",
+                  std::ceil(half * 100) / 100, std::ceil((half - 1) * 100),
+                  std::floor(100 / half) / 100, std::ceil((1 - 1 / half) * 100));
     EXPECT_NE(text.find(said), std::string::npos) << said << "\n" << text;
 }
 
@@ -164,7 +171,8 @@ TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
     EXPECT_NE(html.find("<td>screen.width</td>"), std::string::npos) << html; // the same on all
     EXPECT_NE(html.find("<li><strong>B: 2.0"), std::string::npos) << html;
     EXPECT_NE(html.find("<li>next: attach the Markdown report"), std::string::npos) << html;
-    EXPECT_EQ(Count(html, "<li>these runs resolve: differences beyond +-"), 2u) << html;
+    EXPECT_EQ(Count(html, "<li>these runs would call: "), 2u) << html;
+    EXPECT_EQ(Count(html, "<li>limited by: the raw times' interval (no control)"), 2u) << html;
     EXPECT_NE(html.find("<td>AMD Radeon | HD 7700</td>"), std::string::npos) << html;
     EXPECT_NE(html.find("<img alt=\"Each side's passes run by run"), std::string::npos) << html;
     EXPECT_NE(html.find("<li>the sides ran on different power sources"), std::string::npos);

@@ -211,7 +211,7 @@ TEST(ReportControlRecorded, ADrawingPathSlowerForZolvikAloneIsFoundSlower)
 {
     const Comparison c = CompareRuns(RecordIn("path-a.json").runs, RecordIn("path-b.json").runs);
     std::printf("a slower drawing path: %s; %s\n", Figures(c).c_str(),
-                ResolutionText(c.resolution).c_str());
+                ResolvesText(c.resolves, "B").c_str());
     EXPECT_EQ(c.verdict, Verdict::Slower) << Said(c);
     EXPECT_FALSE(c.machine == Machine::Changed) << Said(c);
 }
@@ -223,7 +223,7 @@ TEST(ReportControlRecorded, AWholeMachineSlowerIsNamedNotCalledSlower)
     const Comparison c =
         CompareRuns(RecordIn("machine-a.json").runs, RecordIn("machine-b.json").runs);
     std::printf("a slower machine: %s; %s\n", Figures(c).c_str(),
-                ResolutionText(c.resolution).c_str());
+                ResolvesText(c.resolves, "B").c_str());
     EXPECT_NE(c.verdict, Verdict::Slower) << Said(c);
     EXPECT_NE(c.verdict, Verdict::Faster) << Said(c);
     EXPECT_TRUE(c.machine == Machine::Changed) << Said(c);
@@ -286,7 +286,7 @@ TEST(ReportControlRecorded, TheSameBuildWithLongRunsIsNotCalledDifferent)
 {
     const Comparison c = CompareRuns(RecordIn("same-a.json").runs, RecordIn("same-b.json").runs);
     std::printf("the same build, 3 runs of 120 a side: %s; %s\n", Figures(c).c_str(),
-                ResolutionText(c.resolution).c_str());
+                ResolvesText(c.resolves, "B").c_str());
     EXPECT_NE(c.verdict, Verdict::Slower) << Said(c);
     EXPECT_NE(c.verdict, Verdict::Faster) << Said(c);
 }

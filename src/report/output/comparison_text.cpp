@@ -97,6 +97,19 @@ nlohmann::json IntervalJson(bool known, const Interval& interval)
             {"verdict", VerdictWord(interval.verdict)}};
 }
 
+// The least difference these runs would call each way, what limits it, and (kept for scripts
+// that read it) `resolution`, the factor called slower.
+void ResolvesJson(const Resolves& r, nlohmann::json& json)
+{
+    json["resolution"] = Finite(r.slowerFrom);
+    json["slower_from"] = Finite(r.slowerFrom);
+    json["faster_from"] = r.fasterFrom > 0 ? nlohmann::json(r.fasterFrom) : nlohmann::json(nullptr);
+    json["resolution_limit"] = {{"slower", LimitCode(r.slowerLimit)},
+                                {"faster", LimitCode(r.fasterLimit)},
+                                {"same_band_slower", r.sameBandSlower},
+                                {"same_band_faster", r.sameBandFaster}};
+}
+
 nlohmann::json SideJson(const ComparedSide& side, bool base)
 {
     nlohmann::json medians = nlohmann::json::array();
@@ -132,8 +145,7 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
         const VerdictText said = SayVerdict(c, "A", side.letter);
         json["sentence"] = said.headline;
         json["next"] = said.next;
-        // The smallest difference these runs could have shown, as a factor each way.
-        json["resolution"] = Finite(c.resolution);
+        ResolvesJson(c.resolves, json);
         json["between_runs"] = c.betweenRuns;
         json["assumed_run_spread"] =
             c.betweenRuns ? nlohmann::json(nullptr) : nlohmann::json(c.allowance);
@@ -229,7 +241,7 @@ std::string ComparisonJson(const ComparedSides& compared)
         json["verdict"] = VerdictWord(c.verdict);
         json["reason"] = ReasonCode(c.reason);
         json["sentence"] = SayVerdict(c, "A", "B").headline;
-        json["resolution"] = Finite(c.resolution);
+        ResolvesJson(c.resolves, json);
         json["ratio"] = c.ratio;
         json["low"] = c.low;
         json["high"] = Finite(c.high);

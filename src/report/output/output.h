@@ -25,7 +25,9 @@ const char* VerdictWord(Verdict verdict); // "slower", "faster", "same", "inconc
 const char* ReasonCode(Reason reason);
 const char* MachineCode(Machine machine);          // "steady", "unclear", "changed", "unknown"
 std::string IntervalText(double low, double high); // "95 % interval 1.65-2.88", rounded outwards
-std::string ResolutionText(double resolution);     // "differences beyond +-27 %"
+const char* LimitCode(Limit limit);                // "raw_times", "machine_band", ...
+// "B slower from 1.17x (+17 %), faster from 0.85x (-15 %)"
+std::string ResolvesText(const Resolves& resolves, const std::string& side);
 
 // One figure of a verdict: "raw times", "B/A 2.19", "95 % interval 1.65-2.88", "slower".
 struct VerdictFigure {

@@ -180,6 +180,21 @@ const char* ReasonCode(Reason reason)
     }
 }
 
+const char* LimitCode(Limit limit)
+{
+    switch (limit) {
+    case Limit::None:
+        return "none";
+    case Limit::RawTimes:
+        return "raw_times";
+    case Limit::Relative:
+        return "relative";
+    case Limit::MachineBand:
+        return "machine_band";
+    }
+    return "none";
+}
+
 const char* MachineCode(Machine machine)
 {
     switch (machine) {
@@ -203,12 +218,54 @@ std::string IntervalText(double low, double high)
     return text;
 }
 
-std::string ResolutionText(double resolution)
+std::string ResolvesText(const Resolves& r, const std::string& side)
 {
-    if (!std::isfinite(resolution)) {
+    if (!std::isfinite(r.slowerFrom) && r.fasterFrom <= 0) {
         return "no difference of any size";
     }
-    return "differences beyond +-" + Printed("%.0f %%", std::ceil((resolution - 1) * 100));
+    // Rounded away from 1, so that the figure shown is never one the runs would not call.
+    const std::string slower =
+        std::isfinite(r.slowerFrom)
+            ? "slower from " + Printed("%.2fx", std::ceil(r.slowerFrom * 100) / 100) + " (+" +
+                  Printed("%.0f %%)", std::ceil((r.slowerFrom - 1) * 100))
+            : "slower at no size";
+    const std::string faster =
+        r.fasterFrom > 0 ? "faster from " + Printed("%.2fx", std::floor(r.fasterFrom * 100) / 100) +
+                               " (-" + Printed("%.0f %%)", std::ceil((1 - r.fasterFrom) * 100))
+                         : "faster at no size";
+    return side + " " + slower + ", " + faster;
+}
+
+std::string LimitText(Limit limit, Machine machine, bool sameBand)
+{
+    std::string text;
+    const char* both = machine == Machine::Changed
+                           ? ": the machine changed, so both figures must agree"
+                           : ": the control cannot tell whether the machine changed, so both "
+                             "figures must agree";
+    switch (limit) {
+    case Limit::None:
+        return "no interval";
+    case Limit::RawTimes:
+        text = "the raw times' interval";
+        text += machine == Machine::Unknown  ? " (no control)"
+                : machine == Machine::Steady ? " (the machine steady)"
+                                             : both;
+        break;
+    case Limit::Relative:
+        text = "on screen / in memory's interval";
+        text += machine == Machine::Steady ? ", narrower than the raw times'" : both;
+        break;
+    case Limit::MachineBand:
+        text = "the machine may have changed, so on screen / in memory must lie beyond the " +
+               Percent(kMachineBand) + " machine band";
+        break;
+    }
+    if (sameBand) {
+        text +=
+            "; widened by the +-" + Percent(kSameBand) + " band within which sides are the same";
+    }
+    return text;
 }
 
 VerdictText SayVerdict(const Comparison& c, const std::string& base, const std::string& side)
@@ -225,11 +282,17 @@ VerdictText SayVerdict(const Comparison& c, const std::string& base, const std::
         text.figures.push_back(Figure("the driver (on screen / in memory)", c.relative,
                                       FigureWord(c.relative.verdict), base, side));
     }
-    std::string resolution = ResolutionText(c.resolution);
-    if (c.allowance > 0) {
-        resolution += ", assuming runs of one build differ by up to " + Percent(c.allowance);
+    const Resolves& r = c.resolves;
+    text.figures.push_back({"these runs would call", ResolvesText(r, side), "", ""});
+    std::string limit = LimitText(r.slowerLimit, c.machine, r.sameBandSlower);
+    const std::string fasterLimit = LimitText(r.fasterLimit, c.machine, r.sameBandFaster);
+    if (fasterLimit != limit) {
+        limit = "slower: " + limit + "; faster: " + fasterLimit;
     }
-    text.figures.push_back({"these runs resolve", resolution, "", ""});
+    if (c.allowance > 0) {
+        limit += ", assuming runs of one build differ by up to " + Percent(c.allowance);
+    }
+    text.figures.push_back({"limited by", limit, "", ""});
     text.next = NextStep(c);
     return text;
 }

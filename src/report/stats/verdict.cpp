@@ -22,18 +22,13 @@ struct Side {
 // so that short runs that happen to agree never make a narrower interval.
 const double kShortRunError = std::log(1 + kRunAllowance) / 2;
 
-// Runs are the units: each run's figure counts once, and their spread (never less than the
-// spread each run shows inside itself) gives the variance. A single run has only its blocks,
-// which cannot show how much runs differ from one another.
+// A single run has only its blocks, which cannot show how much runs differ from one another.
 Side Pool(const std::vector<RunFigure>& figures)
 {
     Side side;
     side.runs = figures.size();
-    double withinSum = 0;
     for (const RunFigure& figure : figures) {
         side.logMedian += figure.logValue;
-        const double error = figure.freedom > 0 ? figure.standardError : kShortRunError;
-        withinSum += error * error;
     }
     const double r = static_cast<double>(figures.size());
     side.logMedian /= r;
@@ -42,12 +37,7 @@ Side Pool(const std::vector<RunFigure>& figures)
         side.freedom = figures[0].freedom;
         return side;
     }
-    double between = 0;
-    for (const RunFigure& figure : figures) {
-        between += (figure.logValue - side.logMedian) * (figure.logValue - side.logMedian);
-    }
-    between /= r - 1;
-    side.variance = std::max(between, withinSum / r) / r;
+    side.variance = SpreadOfRuns(figures) / r;
     side.freedom = r - 1;
     return side;
 }
@@ -62,6 +52,24 @@ Side Pool(const std::vector<Run>& runs)
 }
 
 } // namespace
+
+double SpreadOfRuns(const std::vector<RunFigure>& figures)
+{
+    double mean = 0;
+    double withinSum = 0;
+    for (const RunFigure& figure : figures) {
+        mean += figure.logValue;
+        const double error = figure.freedom > 0 ? figure.standardError : kShortRunError;
+        withinSum += error * error;
+    }
+    const double r = static_cast<double>(figures.size());
+    mean /= r;
+    double between = 0;
+    for (const RunFigure& figure : figures) {
+        between += (figure.logValue - mean) * (figure.logValue - mean);
+    }
+    return figures.size() < 2 ? INFINITY : std::max(between / (r - 1), withinSum / r);
+}
 
 Verdict Classify(double low, double high)
 {
@@ -136,58 +144,40 @@ bool Opposite(Verdict one, Verdict other)
     return Differs(one) && Differs(other) && one != other;
 }
 
-// Judges the comparison on the controls as well: where the machine's own speed did not
-// change, raw times decide, or else the time relative to the machine; where it changed, both
-// must agree, the time relative to the machine beyond a band.
-void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::vector<Run>& runs)
+} // namespace
+
+Decision Decide(const Interval& raw, Reason rawReason, const Interval* memory,
+                const Interval& relative)
 {
-    c.rawVerdict = c.verdict;
-    c.resolution = Resolution(c.low, c.high);
-    c.baseControlled = HasControl(base);
-    c.sideControlled = HasControl(runs);
-    if (!c.baseControlled || !c.sideControlled) {
-        return;
+    Decision d = {raw.verdict, rawReason, Machine::Unknown};
+    if (!memory) {
+        return d;
     }
-    c.memory =
-        IntervalOf(ContrastFigures(FiguresOf(base, MemoryFigure), FiguresOf(runs, MemoryFigure)));
-    c.relative = IntervalOf(
-        ContrastFigures(FiguresOf(base, RelativeFigure), FiguresOf(runs, RelativeFigure)));
     const bool beyondBand =
-        c.relative.low > 1 + kMachineBand || c.relative.high < 1 / (1 + kMachineBand);
-    const double relativeResolution =
-        (1 + kMachineBand) * Resolution(c.relative.low, c.relative.high);
-    if (c.memory.low >= 1 / (1 + kMachineBand) && c.memory.high <= 1 + kMachineBand) {
+        relative.low > 1 + kMachineBand || relative.high < 1 / (1 + kMachineBand);
+    if (memory->low >= 1 / (1 + kMachineBand) && memory->high <= 1 + kMachineBand) {
         // The control shows the machine unchanged: the raw times decide. Where they cannot, the
         // time relative to the machine may, since it cancels what moved both paths.
-        c.machine = Machine::Steady;
-        c.resolution = std::min(c.resolution, Resolution(c.relative.low, c.relative.high));
-        if (c.verdict == Verdict::Inconclusive && c.relative.verdict != Verdict::Inconclusive) {
-            c.verdict = c.relative.verdict;
-            c.reason = Reason::RelativeMachineSteady;
+        d.machine = Machine::Steady;
+        if (d.verdict == Verdict::Inconclusive && relative.verdict != Verdict::Inconclusive) {
+            d = {relative.verdict, Reason::RelativeMachineSteady, Machine::Steady};
         }
-        return;
+        return d;
     }
-    if (!Differs(c.memory.verdict)) {
+    if (!Differs(memory->verdict)) {
         // The control cannot tell whether the machine changed: a verdict of the raw times
         // stands where the time relative to the machine agrees, and one relative to the
         // machine where it says "same", or lies beyond the band and the raw times do not say
-        // the opposite. So a raw verdict resolves no more than both intervals together, and
-        // the relative time alone needs the band too.
-        c.machine = Machine::Unclear;
-        c.resolution = std::min(std::max(c.resolution, Resolution(c.relative.low, c.relative.high)),
-                                relativeResolution);
-        if (c.relative.verdict == c.verdict) {
-            return;
+        // the opposite.
+        d.machine = Machine::Unclear;
+        if (relative.verdict == d.verdict) {
+            return d;
         }
-        if ((beyondBand && !Opposite(c.verdict, c.relative.verdict)) ||
-            c.relative.verdict == Verdict::Same) {
-            c.verdict = c.relative.verdict;
-            c.reason = Reason::RelativeMachineUnclear;
-            return;
+        if ((beyondBand && !Opposite(d.verdict, relative.verdict)) ||
+            relative.verdict == Verdict::Same) {
+            return {relative.verdict, Reason::RelativeMachineUnclear, Machine::Unclear};
         }
-        c.verdict = Verdict::Inconclusive;
-        c.reason = Reason::MachineMayExplain;
-        return;
+        return {Verdict::Inconclusive, Reason::MachineMayExplain, Machine::Unclear};
     }
     // The machine's own speed changed between the sides. The path to the screen may share all
     // of that change, part of it or none (it may lean on parts of the machine that drawing in
@@ -197,25 +187,31 @@ void TakeOutTheMachine(Comparison& c, const std::vector<Run>& base, const std::v
     // "same". On Wine, with every process of a session stopped at random moments, the same
     // build's on screen / in memory ranged from 0.64 to 1.36 over 10 comparisons of three
     // runs a side.
-    c.machine = Machine::Changed;
-    c.resolution = std::max(c.resolution, relativeResolution);
-    const bool bothSay = beyondBand && c.verdict == c.relative.verdict;
-    c.verdict = bothSay ? c.relative.verdict : Verdict::Inconclusive;
-    c.reason = bothSay ? Reason::RelativeMachineChanged : Reason::MachineChanged;
+    const bool bothSay = beyondBand && d.verdict == relative.verdict;
+    return {bothSay ? relative.verdict : Verdict::Inconclusive,
+            bothSay ? Reason::RelativeMachineChanged : Reason::MachineChanged, Machine::Changed};
 }
-
-} // namespace
 
 Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs)
 {
     Comparison c = ContrastFigures(FiguresOf(base, ScreenFigure), FiguresOf(runs, ScreenFigure));
-    TakeOutTheMachine(c, base, runs);
+    c.rawVerdict = c.verdict;
+    c.baseControlled = HasControl(base);
+    c.sideControlled = HasControl(runs);
+    const bool controlled = c.baseControlled && c.sideControlled;
+    if (controlled) {
+        c.memory = IntervalOf(
+            ContrastFigures(FiguresOf(base, MemoryFigure), FiguresOf(runs, MemoryFigure)));
+        c.relative = IntervalOf(
+            ContrastFigures(FiguresOf(base, RelativeFigure), FiguresOf(runs, RelativeFigure)));
+    }
+    const Decision d =
+        Decide(IntervalOf(c), c.reason, controlled ? &c.memory : nullptr, c.relative);
+    c.verdict = d.verdict;
+    c.reason = d.reason;
+    c.machine = d.machine;
+    c.resolves = ResolveEachWay(c);
     return c;
-}
-
-double Resolution(double low, double high)
-{
-    return low > 0 && std::isfinite(high) && high >= low ? std::sqrt(high / low) : INFINITY;
 }
 
 namespace

@@ -57,6 +57,28 @@ struct Interval {
     Verdict verdict = Verdict::Inconclusive;
 };
 
+// What limits the smallest difference a comparison would call, each way.
+enum class Limit {
+    None,        // no interval: no difference of any size
+    RawTimes,    // the raw times' interval
+    Relative,    // on screen / in memory's interval
+    MachineBand, // the machine may have changed: on screen / in memory beyond the machine band
+};
+
+// The smallest difference these runs would call, each way, were the raw times and on screen /
+// in memory both to show it (the in-memory figure as measured): B called slower from
+// `slowerFrom` (a factor above 1), faster from `fasterFrom` (below 1). Found by searching the
+// decision itself, so that it can never promise what the decision would not say.
+struct Resolves {
+    double slowerFrom = INFINITY;
+    double fasterFrom = 0;
+    Limit slowerLimit = Limit::None;
+    Limit fasterLimit = Limit::None;
+    // The "same" band, not the runs' spread, set the figure: a difference inside it is "same".
+    bool sameBandSlower = false;
+    bool sameBandFaster = false;
+};
+
 struct Comparison {
     Verdict verdict = Verdict::Inconclusive;
     Reason reason = Reason::RawTimes;
@@ -76,19 +98,30 @@ struct Comparison {
     bool sideControlled = false;
     Interval memory;
     Interval relative;
-    // The smallest difference these runs could have shown, were the raw times and on screen /
-    // in memory both to show it, as a factor (1.12: +-12 %): half an interval's width, in
-    // logarithms, of whichever the machine's state lets decide; infinite without one.
-    double resolution = INFINITY;
+    Resolves resolves;
 };
 
 Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs);
 
+// The decision on the three figures' intervals: what a comparison says, why, and the machine's
+// state. `raw` holds what the raw times alone say, `rawReason` why; no `memory` without a
+// control on both sides.
+struct Decision {
+    Verdict verdict;
+    Reason reason;
+    Machine machine;
+};
+Decision Decide(const Interval& raw, Reason rawReason, const Interval* memory,
+                const Interval& relative);
+Resolves ResolveEachWay(const Comparison& c);
+
 // The ratio of two sides' figures, runs as the units, with its interval and verdict.
+// The variance of one run's log figure as a side's runs show it: their spread, never less
+// than the spread each run shows inside itself (a run too short for its own interval counts
+// as off by half the allowance). Infinite for fewer than two runs.
+double SpreadOfRuns(const std::vector<RunFigure>& figures);
 Comparison ContrastFigures(const std::vector<RunFigure>& base,
                            const std::vector<RunFigure>& figures);
-// Half the width of an interval as a factor; infinite without one.
-double Resolution(double low, double high);
 
 // A side's median and its 95 % interval, with runs as the units when there are several.
 struct SideEstimate {
