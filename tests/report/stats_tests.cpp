@@ -166,6 +166,18 @@ TEST(ReportOracle, ComparisonsWithTheMachineTakenOutMatchScipy)
             wanted["resolution"].is_null() ? INFINITY : wanted["resolution"].get<double>();
         EXPECT_NEAR(got.resolves.slowerFrom, resolution, 1e-6 * resolution)
             << name << ": " << Said(got);
+        const double faster =
+            wanted["faster_from"].is_null() ? 0 : wanted["faster_from"].get<double>();
+        EXPECT_NEAR(got.resolves.fasterFrom, faster, 1e-6 * faster) << name << ": " << Said(got);
+        // Where intervals are narrower than the bands, a band sets the figure, and says so.
+        if (name == "narrow_same_build") {
+            EXPECT_TRUE(got.resolves.sameBandSlower && got.resolves.sameBandFaster) << Said(got);
+            EXPECT_NE(Said(got).find("band within which sides are the same"), std::string::npos);
+        }
+        if (name == "narrow_relative_machine_wanders") {
+            EXPECT_EQ(got.resolves.slowerLimit, Limit::MachineBand) << Said(got);
+            EXPECT_NE(Said(got).find("beyond the 10 % machine band"), std::string::npos);
+        }
         if (got.machine == Machine::Changed) {
             EXPECT_TRUE(Said(got).find("slowed down") != std::string::npos ||
                         Said(got).find("sped up") != std::string::npos)

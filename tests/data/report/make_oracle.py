@@ -255,12 +255,13 @@ def centred(interval, ratio):
     return {"low": low, "high": high, "verdict": classify(low, high)}
 
 
-def resolution(raw, memory, relative):
-    """The smallest difference these runs could have shown: the least factor that, measured
-    by the raw times and on screen / in memory alike with these runs' spreads, the decision
-    calls slower. Found by searching, not by a formula."""
-    def shown(f):
-        return decide(centred(raw, f), memory, centred(relative, f)) == "slower"
+def least_called(raw, memory, relative, way):
+    """The least factor q above 1 whose difference (q slower, 1/q faster), measured by the raw
+    times and on screen / in memory alike with these runs' spreads, the decision calls `way`.
+    Found by searching, not by a formula."""
+    def shown(q):
+        f = q if way == "slower" else 1 / q
+        return decide(centred(raw, f), memory, centred(relative, f)) == way
     low, high = 1.0, 1.0
     while not shown(high):
         high *= 2
@@ -272,6 +273,15 @@ def resolution(raw, memory, relative):
     return high
 
 
+def resolution(raw, memory, relative):
+    return least_called(raw, memory, relative, "slower")
+
+
+def faster_from(raw, memory, relative):
+    q = least_called(raw, memory, relative, "faster")
+    return None if q is None else 1 / q
+
+
 def judge(a, b):
     raw = compare([passes_of(r) for r in a], [passes_of(r) for r in b])
     memory = contrast([memory_figure(r) for r in a], [memory_figure(r) for r in b])
@@ -279,7 +289,8 @@ def judge(a, b):
     return {"raw": raw, "memory": memory, "relative": relative,
             "machine_changed": memory["verdict"] in ("slower", "faster"),
             "verdict": decide(raw, memory, relative),
-            "resolution": resolution(raw, memory, relative)}
+            "resolution": resolution(raw, memory, relative),
+            "faster_from": faster_from(raw, memory, relative)}
 
 
 machine_cases = {
@@ -311,6 +322,29 @@ machine_cases["control_spread_raw_narrow"] = (wandering[:3], [
 # driver faster on a screen that shares all of the machine's change, so no verdict.
 machine_cases["machine_slower_screen_shares_part"] = (controlled_runs(3, 4, 1.0, 1.0),
                                                       controlled_runs(3, 4, 1.9, 1.3 / 1.9))
+# Intervals narrower than the bands: long paired runs of a quiet machine, where the "same" band
+# and not the runs' spread sets what they would call; and a machine that wandered from run to
+# run under narrow on screen / in memory, where the machine band sets it.
+def quiet_paired_runs(count, n, machine, driver, level_spread, noise):
+    runs = []
+    for _ in range(count):
+        level = rng.normal(0, level_spread)
+        pairs = []
+        for _ in range(n):
+            drift = rng.normal(0, noise)
+            pairs.append([round(2.6 * machine * driver * math.exp(level + drift + rng.normal(0, noise)), 4),
+                          round(2.4 * machine * math.exp(level + drift + rng.normal(0, noise)), 4)])
+        runs.append({"pairs": pairs})
+    return runs
+
+
+machine_cases["narrow_same_build"] = (quiet_paired_runs(4, 120, 1.0, 1.0, 0.003, 0.004),
+                                      quiet_paired_runs(4, 120, 1.0, 1.0, 0.003, 0.004))
+machine_cases["narrow_driver_3_percent"] = (quiet_paired_runs(4, 120, 1.0, 1.0, 0.003, 0.004),
+                                            quiet_paired_runs(4, 120, 1.0, 1.03, 0.003, 0.004))
+machine_cases["narrow_relative_machine_wanders"] = (
+    quiet_paired_runs(3, 120, 1.0, 1.0, 0.15, 0.004),
+    quiet_paired_runs(3, 120, 1.0, 1.08, 0.15, 0.004))
 oracle["machine"] = [{"name": name, "a": a, "b": b, "expected": judge(a, b)}
                      for name, (a, b) in machine_cases.items()]
 print(json.dumps(oracle, indent=1))
