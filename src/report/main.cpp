@@ -90,7 +90,7 @@ void CloseDesk(Desk& desk)
 }
 
 // One run into the results files; `append` adds it to what earlier runs wrote.
-int RecordRun(const Options& options, Desk& desk, bool append, int runIndex)
+int RecordRun(const Options& options, Desk& desk, bool append, int runIndex, Run& run)
 {
     int code = kExitOk;
     std::string error;
@@ -107,7 +107,7 @@ int RecordRun(const Options& options, Desk& desk, bool append, int runIndex)
     }
     // Gathered before sampling, so that none of it falls among the passes measured.
     const Provenance provenance = {ProgramJson(desk.window), EnvironmentJson()};
-    Run run = NumberedRun(sink.run);
+    run.number = sink.run;
     run.started = UtcNow();
     code = SampleWindow(desk.window, desk.button, options, sink, desk.trace, desk.progress,
                         runIndex, run);
@@ -138,8 +138,8 @@ int PauseBetweenRuns(HWND window, double seconds, int next, Progress& progress)
                             : Fail(kExitWindowClosed, "the Zolvik window closed between runs");
 }
 
-// --runs N: the runs one after another into one file, --pause seconds apart. Ctrl+C ends the
-// run being sampled, which is written as far as it came, marked as interrupted.
+// --runs N or --precision P: the runs one after another into one file, --pause seconds apart.
+// Ctrl+C ends the run being sampled, which is written as far as it came, marked as interrupted.
 int Record(const Options& options)
 {
     Desk desk;
@@ -152,14 +152,16 @@ int Record(const Options& options)
     desk.progress.seconds = options.seconds;
     desk.progress.pauseS = options.pause;
     WatchForStop();
-    for (int i = 1; i <= options.runs && code == kExitOk; ++i) {
-        if (i > 1) {
-            code = PauseBetweenRuns(desk.window, options.pause, i, desk.progress);
-        }
-        if (code == kExitOk) {
-            code = RecordRun(options, desk, options.append || i > 1, i);
-        }
-    }
+    RecordingPort port;
+    port.record = [&](int index, int planned, bool append, Run& run) {
+        desk.progress.runs = planned;
+        return RecordRun(options, desk, append, index, run);
+    };
+    port.pause = [&](double seconds, int next, int planned) {
+        desk.progress.runs = planned;
+        return PauseBetweenRuns(desk.window, seconds, next, desk.progress);
+    };
+    code = RecordRuns(options, port, stdout);
     CloseDesk(desk);
     StopHandled();
     return code;
@@ -214,6 +216,8 @@ int wmain(int argc, wchar_t** argv)
         return kExitOk;
     case Mode::Check:
         return Check();
+    case Mode::Plan:
+        return PlanFromFile(options.planFile, options.plan / 100, stdout, stderr);
     case Mode::Sweep:
         return Sweep(options);
     case Mode::Compare:

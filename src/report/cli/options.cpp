@@ -1,5 +1,6 @@
 #include "cli/options.h"
 #include "results/files.h"
+#include "stats/precision.h"
 
 #include <cerrno>
 #include <cmath>
@@ -72,6 +73,39 @@ bool ParsePause(const std::wstring& text, double& pause, std::string& error)
     return true;
 }
 
+// A precision in per cent: above 0, at most 100 (twice or half).
+bool ParsePercent(const std::wstring& text, const char* option, double& percent, std::string& error)
+{
+    if (!ParseNumber(text, percent) || percent <= 0 || percent > 100) {
+        error = std::string(option) + " takes a per cent above 0 and at most 100, not \"" +
+                Utf8(text) + "\"";
+        return false;
+    }
+    return true;
+}
+
+// --precision P takes its runs from the pilot's spread: --runs is then the most, at least the
+// pilot's, and the runs must be long enough for intervals of their own.
+bool CheckPrecision(Options& options, bool runsGiven, std::string& error)
+{
+    if (runsGiven && options.runs < static_cast<long>(kPilotRuns)) {
+        error = "--precision takes at least " + std::to_string(kPilotRuns) +
+                " runs, to measure how far runs differ: --runs is the most, " +
+                std::to_string(kPilotRuns) + " or more";
+        return false;
+    }
+    if (options.samples > 0 && options.samples < 21) {
+        error = "--precision needs runs of 21 passes or more, each with an interval of its own";
+        return false;
+    }
+    if (options.csv.empty() && options.json.empty()) {
+        error = "--precision records its runs into one file: give --csv FILE or --json FILE";
+        return false;
+    }
+    options.runs = runsGiven ? options.runs : kPrecisionRuns;
+    return true;
+}
+
 // The files after --compare, up to the next option.
 bool ParseCompare(const std::vector<std::wstring>& arguments, std::size_t& i, Options& options,
                   std::string& error)
@@ -141,6 +175,9 @@ const char kUsage[] =
     "                     [--patience S]\n"
     "       zolvik-report --compare BASE B [C ...] [--json FILE|-] [--plot FILE.svg]\n"
     "                     [--markdown FILE|-]\n"
+    "       zolvik-report --precision P [--samples N | --seconds S] (--json FILE | --csv FILE)\n"
+    "                     [--runs MOST] [--pause S] [--append] [--trace FILE] [--patience S]\n"
+    "       zolvik-report --plan P FILE\n"
     "       zolvik-report --sweep [--samples N] [--runs N] [--json FILE] [--plot FILE.svg]\n"
     "       zolvik-report --check | --help | --version\n"
     "\n"
@@ -168,7 +205,11 @@ const char kUsage[] =
     "the machine unchanged between records raw times decide; where the machine changed,\n"
     "raw times and on screen / in memory must agree, the latter beyond +-10 %, so that the\n"
     "machine is not taken for the driver. Every comparison says the smallest difference\n"
-    "its runs could show.\n"
+    "its runs would call each way, and what limits it.\n"
+    "--precision P records runs until two sides so recorded resolve +-P %: 3 runs first,\n"
+    "whose spread alone then fixes how many runs the side takes, at most --runs (default\n"
+    "10). Every recording ends with a plan: how many runs of how many passes two sides\n"
+    "need for +-5 % (or +-P %), and how long; --plan P FILE prints it from a record.\n"
     "--sweep ticks \"Allow window resizing\", sizes the window to a set of drawing areas\n"
     "(small and large, wide and tall, vertical lines only), takes --samples passes (default\n"
     "8) at each, in --runs rounds (default 3) that spread drift over the areas, and fits\n"
@@ -234,6 +275,15 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             if (!ParsePause(arguments[++i], options.pause, error)) {
                 return false;
             }
+        } else if (arg == L"--precision" && hasValue) {
+            if (!ParsePercent(arguments[++i], "--precision", options.precision, error)) {
+                return false;
+            }
+        } else if (arg == L"--plan" && i + 2 < arguments.size()) {
+            if (!ParsePercent(arguments[++i], "--plan", options.plan, error)) {
+                return false;
+            }
+            options.planFile = arguments[++i];
         } else if (arg == L"--compare") {
             if (!ParseCompare(arguments, i, options, error)) {
                 return false;
@@ -242,9 +292,11 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
             const bool takesValue = arg == L"--samples" || arg == L"--seconds" || arg == L"--csv" ||
                                     arg == L"--json" || arg == L"--plot" || arg == L"--trace" ||
                                     arg == L"--patience" || arg == L"--markdown" ||
-                                    arg == L"--runs" || arg == L"--pause";
-            error = takesValue ? Utf8(arg) + " needs a value"
-                               : "unknown argument \"" + Utf8(arg) + "\"";
+                                    arg == L"--runs" || arg == L"--pause" ||
+                                    arg == L"--precision" || arg == L"--plan";
+            error = arg == L"--plan" ? std::string("--plan needs a per cent and a file")
+                    : takesValue     ? Utf8(arg) + " needs a value"
+                                     : "unknown argument \"" + Utf8(arg) + "\"";
             return false;
         }
     }
@@ -252,20 +304,39 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
         options.mode = help ? Mode::Help : Mode::Version;
         return true;
     }
+    if (options.plan > 0) {
+        options.mode = Mode::Plan;
+        if (arguments.size() != 3) {
+            error = "--plan P FILE takes no other options";
+            return false;
+        }
+        return true;
+    }
     if (sweep) {
         options.mode = Mode::Sweep;
+        if (options.precision > 0) {
+            error = "--precision records runs, not a sweep";
+            return false;
+        }
         return CheckSweep(options, pauseGiven, runsGiven, check, error);
     }
     if (check) {
         options.mode = Mode::Check;
         if (!options.compare.empty() || options.samples || options.seconds > 0 ||
             !options.csv.empty() || !options.json.empty() || options.runs > 1 ||
-            !options.markdown.empty()) {
+            !options.markdown.empty() || options.precision > 0) {
             error = "--check only looks: it takes no other options";
             return false;
         }
     }
     options.mode = check ? Mode::Check : options.compare.empty() ? Mode::Record : Mode::Compare;
+    if (options.precision > 0 && options.mode == Mode::Compare) {
+        error = "--precision records runs: --compare reads files";
+        return false;
+    }
+    if (options.precision > 0 && !CheckPrecision(options, runsGiven, error)) {
+        return false;
+    }
     if (!CheckCombination(options, pauseGiven, error)) {
         return false;
     }

@@ -5,7 +5,7 @@
 #include <vector>
 
 // What zolvik-report was asked to do: one of these, decided by the options alone.
-enum class Mode { Record, Compare, Sweep, Check, Help, Version };
+enum class Mode { Record, Compare, Sweep, Check, Plan, Help, Version };
 
 struct Options {
     Mode mode = Mode::Record;
@@ -21,6 +21,11 @@ struct Options {
     double pause = 60;     // seconds between those runs
     std::vector<std::wstring> compare; // BASE, then the sides compared with it
     std::wstring markdown;
+    // --precision P: record until two sides so recorded resolve +-P %, at most `runs` runs.
+    double precision = 0;
+    // --plan P FILE: the plan for +-P % from a recorded side.
+    double plan = 0;
+    std::wstring planFile;
     // A sweep: `samples` passes a visit and `runs` rounds of visits to a set of drawing areas.
 };
 

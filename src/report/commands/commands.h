@@ -9,6 +9,7 @@
 #include "output/output.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,17 @@ int FinishSweep(const Options& options, const SweepRecord& record, std::FILE* ou
 // and the verdicts as text, and --json, --plot and --markdown written as asked.
 int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
                  std::FILE* out, std::FILE* errors);
+
+// What a recording of runs does at the window: records run `index` of `planned` so far
+// (appending to the files after the first) into `run` and writes it, and pauses before run
+// `next`. Both return an exit code; a run cut short by Ctrl+C is recorded all the same.
+struct RecordingPort {
+    std::function<int(int index, int planned, bool append, Run& run)> record;
+    std::function<int(double seconds, int next, int planned)> pause;
+};
+// --runs N, or --precision P with --runs as the most: the runs, the noise after each from the
+// second on, where the precision stands, and the plan at the end. Returns an exit code.
+int RecordRuns(const Options& options, const RecordingPort& port, std::FILE* out);
+
+// --plan P FILE: the noise of a recorded side and what two sides like it would need for +-P.
+int PlanFromFile(const std::wstring& path, double target, std::FILE* out, std::FILE* errors);

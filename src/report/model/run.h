@@ -41,6 +41,10 @@ struct Run {
     int areaHeight = 0;
     bool areaChanged = false; // the drawing area changed during the run
     bool interrupted = false; // stopped by Ctrl+C or by closing the console before its end
+    // Recorded with --precision: its per cent, and whether the run was one of the pilot's,
+    // whose spread alone then judges the side. 0: recorded otherwise.
+    double precision = 0;
+    bool pilot = false;
     std::size_t dropped = 0;
     SamplingFacts sampling;
 };

@@ -4,6 +4,7 @@
 
 #include "results/results.h"
 #include "stats/machine.h"
+#include "stats/precision.h"
 #include "stats/stats.h"
 #include "stats/verdict.h"
 
@@ -44,6 +45,15 @@ struct VerdictText {
 VerdictText SayVerdict(const Comparison& c, const std::string& base, const std::string& side);
 // The headline, then each figure on a line of its own, aligned, then what to do next.
 std::vector<std::string> VerdictLines(const VerdictText& text, const std::string& indent);
+
+// ---- Precision ----------------------------------------------------------------------------
+
+// Each figure's spread inside a run and between runs, and what a pass and a run take.
+std::vector<std::string> NoiseLines(const SideNoise& noise, const std::string& indent);
+// "to resolve +-5.0 % against A: 7 runs of 120 passes a side, about 14 minutes a side (...)"
+std::string PlanText(const Plan& plan, double target, const std::string& against);
+// "precision: +-8.1 % after 3 runs; about 2 more runs, 4 minutes"
+std::string StandText(const PrecisionStand& stand, double minutesARun);
 
 // ---- Comparisons --------------------------------------------------------------------------
 

@@ -108,6 +108,9 @@ json RunJson(const Run& run, const RunAnalysis& analysis,
             {"drawing_area", area},
             {"drawing_area_changed", run.areaChanged},
             {"interrupted", run.interrupted},
+            {"precision", run.precision > 0
+                              ? json({{"target_percent", run.precision}, {"pilot", run.pilot}})
+                              : json(nullptr)},
             {"samples", samples},
             {"dropped", run.dropped},
             {"summary", SummaryJson(report)},
@@ -225,6 +228,16 @@ bool ReadRun(const json& value, std::size_t position, Run& run, const std::strin
     }
     if (!ReadArea(value, run, where, error)) {
         return false;
+    }
+    if (value.contains("precision") && !value["precision"].is_null()) {
+        const json& precision = value["precision"];
+        if (!precision.is_object() || !precision.contains("target_percent") ||
+            !Number(precision["target_percent"], run.precision) || run.precision <= 0 ||
+            !precision.contains("pilot") || !precision["pilot"].is_boolean()) {
+            return Fail(error, where + ".precision",
+                        "not {\"target_percent\": a number above 0, \"pilot\": true or false}");
+        }
+        run.pilot = precision["pilot"].get<bool>();
     }
     if (value.contains("controls") && !value["controls"].is_array()) {
         return Fail(error, where + ".controls", "not an array of samples");

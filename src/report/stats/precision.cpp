@@ -145,6 +145,7 @@ Plan PlanFor(double target, const SideNoise& a, const SideNoise& b, double pause
     if (!na.measured || !nb.measured) {
         return plan; // the spread between runs is unknown: nothing to plan from
     }
+    plan.measured = true;
     // The pilot's degrees of freedom, as a recording for this precision would judge by.
     const double freedom = static_cast<double>(std::min(na.runs, nb.runs) - 1);
     const double pause = pauseSeconds >= 0     ? pauseSeconds
@@ -170,13 +171,11 @@ Plan PlanFor(double target, const SideNoise& a, const SideNoise& b, double pause
                                    static_cast<double>(runs - 1) * pause;
             if (seconds < best) {
                 best = seconds;
-                plan = {true,
-                        runs,
-                        passes,
-                        seconds / 60,
-                        std::exp(half) - 1,
-                        plan.floor,
-                        plan.usesRelative};
+                plan.possible = true;
+                plan.runs = runs;
+                plan.passes = passes;
+                plan.minutes = seconds / 60;
+                plan.expected = std::exp(half) - 1;
             }
             break; // more runs of this length only cost more
         }
@@ -203,6 +202,7 @@ PrecisionStand StandAfter(const std::vector<Run>& runs, double target, std::size
             const double goal = std::log(1 + target);
             const double t = TQuantile95(freedom);
             const double needed = std::ceil(2 * variance * t * t / (goal * goal));
+            stand.capped = needed > static_cast<double>(most);
             stand.needed = static_cast<std::size_t>(std::min(
                 std::max(needed, static_cast<double>(kPilotRuns)), static_cast<double>(most)));
         }

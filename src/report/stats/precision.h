@@ -49,6 +49,7 @@ bool Controlled(const SideNoise& a, const SideNoise& b);
 // What it would take for two sides, each recorded so, to resolve +-target: N runs of M passes
 // a side, their interval half as wide as 2 x target, with the pilot's degrees of freedom.
 struct Plan {
+    bool measured = false; // both sides show how far their runs differ
     bool possible = false;
     std::size_t runs = 0;
     std::size_t passes = 0;
@@ -68,6 +69,7 @@ struct PrecisionStand {
     std::size_t runs = 0;   // recorded so far
     std::size_t needed = 0; // the runs the side takes, once the pilot is in; else 0
     double reached = 0;     // the resolution with the runs so far, a fraction; 0: unknown yet
+    bool capped = false;    // the runs needed are more than the most allowed
     bool done = false;
 };
 PrecisionStand StandAfter(const std::vector<Run>& runs, double target, std::size_t most);

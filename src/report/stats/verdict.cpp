@@ -23,7 +23,10 @@ struct Side {
 const double kShortRunError = std::log(1 + kRunAllowance) / 2;
 
 // A single run has only its blocks, which cannot show how much runs differ from one another.
-Side Pool(const std::vector<RunFigure>& figures)
+// A side recorded for a precision is judged by its pilot's spread alone, with the pilot's
+// degrees of freedom: the runs that followed were as many as that spread asked for, and a
+// spread measured again over them would be narrow just where they stopped early.
+Side Pool(const std::vector<RunFigure>& figures, std::size_t pilot)
 {
     Side side;
     side.runs = figures.size();
@@ -37,14 +40,35 @@ Side Pool(const std::vector<RunFigure>& figures)
         side.freedom = figures[0].freedom;
         return side;
     }
+    if (pilot >= 2 && pilot <= figures.size()) {
+        const std::vector<RunFigure> first(figures.begin(),
+                                           figures.begin() + static_cast<long>(pilot));
+        side.variance = SpreadOfRuns(first) / r;
+        side.freedom = static_cast<double>(pilot - 1);
+        return side;
+    }
     side.variance = SpreadOfRuns(figures) / r;
     side.freedom = r - 1;
     return side;
 }
 
+// The pilot of a side whose every run was recorded for a precision, its pilot runs first;
+// 0 for any other side.
+std::size_t PilotOf(const std::vector<Run>& runs)
+{
+    std::size_t pilot = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].precision <= 0 || (runs[i].pilot && pilot != i)) {
+            return 0;
+        }
+        pilot += runs[i].pilot ? 1 : 0;
+    }
+    return pilot;
+}
+
 Side Pool(const std::vector<Run>& runs)
 {
-    Side side = Pool(FiguresOf(runs, ScreenFigure));
+    Side side = Pool(FiguresOf(runs, ScreenFigure), PilotOf(runs));
     for (const Run& run : runs) {
         side.samples += run.samples.size();
     }
@@ -82,10 +106,11 @@ Verdict Classify(double low, double high)
 }
 
 Comparison ContrastFigures(const std::vector<RunFigure>& base,
-                           const std::vector<RunFigure>& figures)
+                           const std::vector<RunFigure>& figures, std::size_t basePilot,
+                           std::size_t sidePilot)
 {
-    const Side sideA = Pool(base);
-    const Side sideB = Pool(figures);
+    const Side sideA = Pool(base, basePilot);
+    const Side sideB = Pool(figures, sidePilot);
     Comparison c;
     const double difference = sideB.logMedian - sideA.logMedian;
     c.ratio = std::exp(difference);
@@ -194,16 +219,20 @@ Decision Decide(const Interval& raw, Reason rawReason, const Interval* memory,
 
 Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs)
 {
-    Comparison c = ContrastFigures(FiguresOf(base, ScreenFigure), FiguresOf(runs, ScreenFigure));
+    const std::size_t basePilot = PilotOf(base);
+    const std::size_t sidePilot = PilotOf(runs);
+    Comparison c = ContrastFigures(FiguresOf(base, ScreenFigure), FiguresOf(runs, ScreenFigure),
+                                   basePilot, sidePilot);
     c.rawVerdict = c.verdict;
     c.baseControlled = HasControl(base);
     c.sideControlled = HasControl(runs);
     const bool controlled = c.baseControlled && c.sideControlled;
     if (controlled) {
-        c.memory = IntervalOf(
-            ContrastFigures(FiguresOf(base, MemoryFigure), FiguresOf(runs, MemoryFigure)));
-        c.relative = IntervalOf(
-            ContrastFigures(FiguresOf(base, RelativeFigure), FiguresOf(runs, RelativeFigure)));
+        c.memory = IntervalOf(ContrastFigures(FiguresOf(base, MemoryFigure),
+                                              FiguresOf(runs, MemoryFigure), basePilot, sidePilot));
+        c.relative =
+            IntervalOf(ContrastFigures(FiguresOf(base, RelativeFigure),
+                                       FiguresOf(runs, RelativeFigure), basePilot, sidePilot));
     }
     const Decision d =
         Decide(IntervalOf(c), c.reason, controlled ? &c.memory : nullptr, c.relative);
@@ -242,8 +271,8 @@ SideEstimate EstimateSide(const std::vector<Run>& runs)
     e.low = screen.low;
     e.high = screen.high;
     if (HasControl(runs)) {
-        e.memory = SideInterval(Pool(FiguresOf(runs, MemoryFigure)));
-        e.relative = SideInterval(Pool(FiguresOf(runs, RelativeFigure)));
+        e.memory = SideInterval(Pool(FiguresOf(runs, MemoryFigure), PilotOf(runs)));
+        e.relative = SideInterval(Pool(FiguresOf(runs, RelativeFigure), PilotOf(runs)));
     }
     return e;
 }

@@ -120,8 +120,11 @@ Resolves ResolveEachWay(const Comparison& c);
 // than the spread each run shows inside itself (a run too short for its own interval counts
 // as off by half the allowance). Infinite for fewer than two runs.
 double SpreadOfRuns(const std::vector<RunFigure>& figures);
+// `basePilot` and `sidePilot`: the pilot runs of a side recorded for a precision, whose spread
+// alone then judges it (0: every run's).
 Comparison ContrastFigures(const std::vector<RunFigure>& base,
-                           const std::vector<RunFigure>& figures);
+                           const std::vector<RunFigure>& figures, std::size_t basePilot = 0,
+                           std::size_t sidePilot = 0);
 
 // A side's median and its 95 % interval, with runs as the units when there are several.
 struct SideEstimate {
