@@ -1,5 +1,7 @@
 // The command line: the mode and the options each mode takes, and what is refused.
 #include "cli/options.h"
+#include "results/files.h"
+#include "stats/precision.h"
 #include "stats/verdict.h"
 
 #include <gtest/gtest.h>
@@ -170,3 +172,41 @@ TEST(ReportOptions, SidesMarkdownRunsAndPauses)
 }
 
 } // namespace
+
+// --precision records until a precision, --runs then its most; --plan reads one file.
+TEST(ReportOptions, PrecisionAndPlan)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(
+        Words({L"--precision", L"5", L"--samples", L"120", L"--json", L"a.json"}), options, error))
+        << error;
+    EXPECT_EQ(options.mode, Mode::Record);
+    EXPECT_EQ(options.precision, 5);
+    EXPECT_EQ(options.runs, kPrecisionRuns);
+    options = Options();
+    ASSERT_TRUE(ParseOptions(
+        Words({L"--precision", L"2.5", L"--runs", L"20", L"--json", L"a.json", L"--pause", L"0"}),
+        options, error))
+        << error;
+    EXPECT_EQ(options.runs, 20);
+    options = Options();
+    ASSERT_TRUE(ParseOptions(Words({L"--plan", L"5", L"a.json"}), options, error)) << error;
+    EXPECT_EQ(options.mode, Mode::Plan);
+    EXPECT_EQ(options.plan, 5);
+    EXPECT_EQ(options.planFile, L"a.json");
+    for (const auto& bad :
+         {Words({L"--precision", L"0", L"--json", L"a.json"}),
+          Words({L"--precision", L"101", L"--json", L"a.json"}),
+          Words({L"--precision", L"5"}),                                        // no file
+          Words({L"--precision", L"5", L"--json", L"a.json", L"--runs", L"2"}), // below the pilot
+          Words({L"--precision", L"5", L"--json", L"a.json", L"--samples", L"12"}),
+          Words({L"--precision", L"5", L"--compare", L"a", L"b"}),
+          Words({L"--precision", L"5", L"--sweep"}), Words({L"--check", L"--precision", L"5"}),
+          Words({L"--plan", L"5"}), Words({L"--plan", L"5", L"a.json", L"--samples", L"3"})}) {
+        options = Options();
+        error.clear();
+        EXPECT_FALSE(ParseOptions(bad, options, error)) << Utf8(bad[0]) << " " << Utf8(bad.back());
+        EXPECT_FALSE(error.empty());
+    }
+}

@@ -148,3 +148,121 @@ TEST(ReportPrecision, RecordingToAPrecisionKeepsItsIntervalsHonest)
         EXPECT_GE(stein.runs, static_cast<double>(kPilotRuns)) << c.name;
     }
 }
+
+// The noise a side's runs show, level by level, against what the runs were made with.
+TEST(ReportPrecision, NoiseLevelsAndThePlan)
+{
+    Recorder recorder{std::mt19937_64(7)};
+    RunMaker maker;
+    maker.levelSpread = 0.03;
+    maker.passes = 120;
+    std::vector<::Run> runs;
+    for (int i = 1; i <= 12; ++i) {
+        runs.push_back(recorder.Make(maker, i));
+        // Runs 120 passes long, started 2 minutes apart: 67 s of passes, 53 s of pause.
+        char started[32];
+        std::snprintf(started, sizeof started, "2026-12-10T12:%02d:00Z", 2 * i);
+        runs.back().started = started;
+    }
+    const SideNoise noise = MeasureNoise(runs);
+    ASSERT_TRUE(noise.controlled && noise.relative.measured);
+    // The machine wanders by 10 % a run, which on screen / in memory cancels.
+    EXPECT_GT(noise.raw.betweenRuns, 0.05);
+    EXPECT_GT(noise.memory.betweenRuns, 0.05);
+    EXPECT_NEAR(noise.relative.betweenRuns, 0.03, 0.015);
+    EXPECT_LT(noise.relative.withinRun, noise.relative.betweenRuns);
+    EXPECT_NEAR(noise.secondsPerPass, 0.56, 1e-9);
+    EXPECT_NEAR(noise.pauseSeconds, 120 - 0.56 * 120, 1e-6);
+
+    // The plan reaches its target at the least cost among the lengths it may choose: one run
+    // fewer of its length would not, and runs of any other length would cost more.
+    const double target = 0.03;
+    const Plan plan = PlanFor(target, noise, noise, -1);
+    ASSERT_TRUE(plan.possible && plan.usesRelative);
+    EXPECT_LE(plan.expected, target);
+    const double freedom = static_cast<double>(noise.relative.runs - 1);
+    const auto variance = [&](double passes) {
+        return noise.relative.betweenRuns * noise.relative.betweenRuns +
+               noise.relative.perPass * noise.relative.perPass / passes;
+    };
+    const double goal = std::log(1 + target);
+    if (plan.runs > kPilotRuns) {
+        EXPECT_GT(TwoSideHalf(variance(static_cast<double>(plan.passes)), plan.runs - 1, freedom),
+                  goal);
+    }
+    const double cost = plan.minutes * 60;
+    for (const std::size_t passes : kPlannedPasses) {
+        for (std::size_t r = kPilotRuns; r <= kMostPlannedRuns; ++r) {
+            if (TwoSideHalf(variance(static_cast<double>(passes)), r, freedom) <= goal) {
+                EXPECT_GE(static_cast<double>(r * passes) * 0.56 +
+                              static_cast<double>(r - 1) * noise.pauseSeconds,
+                          cost - 1e-6);
+                break;
+            }
+        }
+    }
+    // Below what the spread between runs allows with the most runs, there is no plan, and the
+    // floor it states is that limit.
+    const Plan none = PlanFor(plan.floor / 2, noise, noise, -1);
+    EXPECT_FALSE(none.possible);
+    EXPECT_NEAR(none.floor, plan.floor, 1e-12);
+    // One run shows nothing of how runs differ: nothing to plan from.
+    EXPECT_FALSE(PlanFor(target, MeasureNoise({runs[0]}), noise, -1).measured);
+}
+
+// The recording loop: the pilot's runs first, then as many as its spread asks for, each run
+// marked so that a comparison judges the side by its pilot; noise after each run from the
+// second, and the plan at the end.
+TEST(ReportPrecision, TheLoopTakesThePilotsRunsAndNoMore)
+{
+    Recorder recorder{std::mt19937_64(11)};
+    RunMaker maker;
+    maker.levelSpread = 0.04;
+    Options options;
+    options.precision = 5;
+    options.runs = 10;
+    options.pause = 1;
+    std::vector<::Run> recorded;
+    int pauses = 0;
+    RecordingPort port;
+    port.record = [&](int index, int, bool append, ::Run& run) {
+        EXPECT_EQ(append, index > 1);
+        const ::Run made = recorder.Make(maker, index);
+        run.number = index;
+        run.samples = made.samples;
+        run.controls = made.controls;
+        recorded.push_back(run);
+        return 0;
+    };
+    port.pause = [&](double seconds, int next, int) {
+        EXPECT_EQ(seconds, 1);
+        EXPECT_EQ(next, static_cast<int>(recorded.size()) + 1);
+        ++pauses;
+        return 0;
+    };
+    std::FILE* out = std::tmpfile();
+    ASSERT_EQ(RecordRuns(options, port, out), 0);
+    // What the pilot's spread asks for, worked out here from its three run figures.
+    const std::vector<::Run> pilot(recorded.begin(), recorded.begin() + 3);
+    const double t = 4.302652729911275; // scipy.stats.t.ppf(0.975, 2)
+    const double needed = std::ceil(2 * SpreadOfRuns(FiguresOf(pilot, RelativeFigure)) * t * t /
+                                    std::pow(std::log(1.05), 2));
+    EXPECT_EQ(recorded.size(), static_cast<std::size_t>(std::min(std::max(needed, 3.0), 10.0)));
+    EXPECT_EQ(pauses, static_cast<int>(recorded.size()) - 1);
+    for (std::size_t i = 0; i < recorded.size(); ++i) {
+        EXPECT_EQ(recorded[i].precision, 5);
+        EXPECT_EQ(recorded[i].pilot, i < 3);
+    }
+    std::rewind(out);
+    std::string text;
+    for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) {
+        text += static_cast<char>(c);
+    }
+    std::fclose(out);
+    EXPECT_NE(text.find("precision: after 1 run, at least 2 more"), std::string::npos) << text;
+    EXPECT_NE(text.find("noise of 2 runs"), std::string::npos) << text;
+    EXPECT_NE(text.find("after 3 runs; "), std::string::npos) << text;
+    EXPECT_NE(text.find("plan: to resolve +-5.0 % against a side recorded alike"),
+              std::string::npos)
+        << text;
+}

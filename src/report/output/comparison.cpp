@@ -191,6 +191,7 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
             side.analyses.push_back(AnalyseRun(run));
         }
         side.estimate = EstimateSide(side.file.runs);
+        side.noise = MeasureNoise(side.file.runs);
         if (i > 0) {
             side.comparison = CompareRuns(compared.sides.front().file.runs, side.file.runs);
         }

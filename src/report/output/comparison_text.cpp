@@ -40,6 +40,9 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
             std::fprintf(out, "    warning: %s\n", warning.c_str());
         }
     }
+    for (const std::string& line : NoiseLines(side.noise, "  ")) {
+        std::fprintf(out, "%s\n", line.c_str());
+    }
 }
 
 // The environments side by side; a star marks what differs. Beyond two sides a field that
@@ -127,6 +130,7 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
                            {"median_ms", Finite(e.median)},
                            {"median_low_ms", interval ? Finite(e.low) : nullptr},
                            {"median_high_ms", interval ? Finite(e.high) : nullptr}};
+    json["noise"] = NoiseJson(side.noise);
     json["in_memory_median_ms"] = e.memory.value > 0 ? Finite(e.memory.value) : nullptr;
     json["in_memory_low_ms"] = e.memory.high > 0 ? Finite(e.memory.low) : nullptr;
     json["in_memory_high_ms"] = e.memory.high > 0 ? Finite(e.memory.high) : nullptr;
@@ -146,6 +150,7 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
         json["sentence"] = said.headline;
         json["next"] = said.next;
         ResolvesJson(c.resolves, json);
+        json["plan"] = PlanJson(c.plan, kPlanTarget);
         json["between_runs"] = c.betweenRuns;
         json["assumed_run_spread"] =
             c.betweenRuns ? nlohmann::json(nullptr) : nlohmann::json(c.allowance);

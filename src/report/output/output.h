@@ -71,6 +71,7 @@ struct ComparedSide {
     ResultsFile file;
     std::vector<RunAnalysis> analyses; // a run each, in the file's order
     SideEstimate estimate;
+    SideNoise noise;
     Comparison comparison; // with the first side; empty for the first itself
 };
 

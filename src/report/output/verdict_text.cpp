@@ -293,6 +293,7 @@ VerdictText SayVerdict(const Comparison& c, const std::string& base, const std::
         limit += ", assuming runs of one build differ by up to " + Percent(c.allowance);
     }
     text.figures.push_back({"limited by", limit, "", ""});
+    text.figures.push_back({"plan", PlanText(c.plan, kPlanTarget, base), "", ""});
     text.next = NextStep(c);
     return text;
 }

@@ -120,6 +120,15 @@ json RunJson(const Run& run, const RunAnalysis& analysis,
             {"warnings", warnings}};
 }
 
+json LevelJson(const LevelNoise& level)
+{
+    return {{"runs", level.runs},
+            {"within_run", level.withinRun},
+            {"per_pass", level.perPass},
+            {"runs_apart", level.runs >= 2 ? json(level.spread) : json(nullptr)},
+            {"between_runs", level.runs >= 2 ? json(level.betweenRuns) : json(nullptr)}};
+}
+
 // What the platform told, as JSON; null where it told nothing a record could hold, so that a
 // record is never written with a value JSON cannot read back.
 json ObjectOrNull(const std::string& text)
@@ -344,6 +353,28 @@ bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& e
     return ReadRunsCsv(path, file.runs, error);
 }
 
+json NoiseJson(const SideNoise& noise)
+{
+    return {
+        {"raw", LevelJson(noise.raw)},
+        {"in_memory", noise.controlled ? LevelJson(noise.memory) : json(nullptr)},
+        {"on_screen_per_in_memory", noise.controlled ? LevelJson(noise.relative) : json(nullptr)},
+        {"passes_per_run", noise.passesPerRun},
+        {"seconds_per_pass", noise.secondsPerPass},
+        {"pause_seconds", noise.pauseSeconds >= 0 ? json(noise.pauseSeconds) : json(nullptr)}};
+}
+
+json PlanJson(const Plan& plan, double target)
+{
+    return {{"target_percent", target * 100},
+            {"figure", plan.usesRelative ? "on_screen_per_in_memory" : "raw"},
+            {"runs", plan.possible ? json(plan.runs) : json(nullptr)},
+            {"passes", plan.possible ? json(plan.passes) : json(nullptr)},
+            {"minutes_a_side", plan.possible ? json(plan.minutes) : json(nullptr)},
+            {"expected_percent", plan.possible ? json(plan.expected * 100) : json(nullptr)},
+            {"floor_percent", plan.measured ? json(plan.floor * 100) : json(nullptr)}};
+}
+
 int WriteRecord(const std::wstring& path, bool append, const Provenance& provenance, Run run,
                 const RunAnalysis& analysis, std::string& error)
 {
@@ -375,6 +406,20 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
         document = old;
     }
     document["runs"].push_back(RunJson(run, analysis, warnings));
+    // The side's noise over every run it now holds, and what two sides like it would take.
+    ResultsFile all;
+    std::string ignored;
+    if (ParseRecord(document, all, name, ignored)) {
+        std::vector<Run> sampled;
+        for (const Run& r : all.runs) {
+            if (!r.samples.empty()) {
+                sampled.push_back(r);
+            }
+        }
+        const SideNoise noise = MeasureNoise(sampled);
+        document["noise"] = NoiseJson(noise);
+        document["plan"] = PlanJson(PlanFor(kPlanTarget, noise, noise, -1), kPlanTarget);
+    }
     const std::wstring temporary = path + L".partial";
     RemoveFile(temporary);
     bool existed = false;

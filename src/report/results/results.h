@@ -5,6 +5,9 @@
 
 #include "model/run.h"
 #include "stats/machine.h"
+#include "stats/precision.h"
+
+#include <nlohmann/json_fwd.hpp>
 
 #include <cstdio>
 #include <string>
@@ -38,6 +41,10 @@ struct ResultsFile {
 };
 
 bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& error);
+// A side's noise level by level and a plan, as records and comparisons write them: spreads
+// as standard deviations of natural logarithms.
+nlohmann::json NoiseJson(const SideNoise& noise);
+nlohmann::json PlanJson(const Plan& plan, double target);
 bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error);
 // Writes a new record holding `run`, or with `append` adds `run` to an existing record (a
 // missing one is started). The record is written whole to a temporary file and renamed over

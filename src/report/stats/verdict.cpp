@@ -240,6 +240,7 @@ Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& run
     c.reason = d.reason;
     c.machine = d.machine;
     c.resolves = ResolveEachWay(c);
+    c.plan = PlanFor(kPlanTarget, MeasureNoise(base), MeasureNoise(runs), -1);
     return c;
 }
 

@@ -5,6 +5,7 @@
 
 #include "model/run.h"
 #include "stats/machine.h"
+#include "stats/precision.h"
 
 #include <cmath>
 #include <cstddef>
@@ -99,6 +100,8 @@ struct Comparison {
     Interval memory;
     Interval relative;
     Resolves resolves;
+    // What two sides with these sides' noise would take to resolve kPlanTarget.
+    Plan plan;
 };
 
 Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& runs);
