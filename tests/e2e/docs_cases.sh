@@ -39,7 +39,10 @@ for line in open(sys.argv[1], encoding="utf-8"):
         command = re.sub(r"--samples \d+", "--samples 6", command)
         command = re.sub(r"--runs \d+", "--runs 2", command)
         command = re.sub(r"--pause \d+", "--pause 1", command)
-        if "--sweep" in command:
+        if "--precision" in command:
+            # Runs long enough for intervals of their own, and the pilot's three at most.
+            command = re.sub(r"--samples \d+", "--samples 24", command) + " --runs 3 --pause 1"
+        elif "--sweep" in command:
             # A sweep visits eight areas: once a round, one pass a visit.
             command = re.sub(r" --(samples|runs) \d+", "", command) + " --samples 1 --runs 2"
         elif "--runs" in command and "--pause" not in command:

@@ -52,10 +52,10 @@ std::vector<std::string> NoiseLines(const SideNoise& noise, const std::string& i
     std::vector<std::string> lines = {indent + "noise of " + std::to_string(noise.raw.runs) +
                                       (noise.raw.runs == 1 ? " run" : " runs") +
                                       " (standard deviations):"};
-    lines.push_back(indent + LevelLine("  raw times              ", noise.raw));
+    lines.push_back(indent + LevelLine("  raw times                ", noise.raw));
     if (noise.controlled) {
-        lines.push_back(indent + LevelLine("  the machine (in memory) ", noise.memory));
-        lines.push_back(indent + LevelLine("  on screen / in memory  ", noise.relative));
+        lines.push_back(indent + LevelLine("  the machine (in memory)  ", noise.memory));
+        lines.push_back(indent + LevelLine("  on screen / in memory    ", noise.relative));
     }
     char text[200];
     std::snprintf(text, sizeof text, "  a pass takes %.2f s, a run of %.0f passes %.0f s",
@@ -75,8 +75,8 @@ std::string PlanText(const Plan& plan, double target, const std::string& against
     char text[240];
     const std::string goal = "to resolve " + Percent1(target) + " against " + against + ": ";
     if (!plan.measured) {
-        return goal + "record two runs or more of 21 passes or more first, to measure how far "
-                      "runs differ";
+        return goal + "first record two runs or more, each with an interval of its own (21 "
+                      "passes or more, and three control spells), to measure how far runs differ";
     }
     if (!plan.possible) {
         return goal + "not within " + std::to_string(kMostPlannedRuns) +

@@ -146,8 +146,8 @@ Plan PlanFor(double target, const SideNoise& a, const SideNoise& b, double pause
         return plan; // the spread between runs is unknown: nothing to plan from
     }
     plan.measured = true;
-    // The pilot's degrees of freedom, as a recording for this precision would judge by.
-    const double freedom = static_cast<double>(std::min(na.runs, nb.runs) - 1);
+    // The degrees of freedom two sides judged by their pilots would have: each pilot's, joined.
+    const double freedom = static_cast<double>(na.runs + nb.runs - 2);
     const double pause = pauseSeconds >= 0     ? pauseSeconds
                          : a.pauseSeconds >= 0 ? a.pauseSeconds
                                                : kDefaultPause;
@@ -196,7 +196,8 @@ PrecisionStand StandAfter(const std::vector<Run>& runs, double target, std::size
             figures.begin(),
             figures.begin() + static_cast<long>(std::min(figures.size(), kPilotRuns)));
         const double variance = SpreadOfRuns(pilot);
-        const double freedom = static_cast<double>(pilot.size() - 1);
+        // Two sides alike, each judged by its own pilot, join both pilots' degrees of freedom.
+        const double freedom = static_cast<double>(2 * (pilot.size() - 1));
         stand.reached = std::exp(TwoSideHalf(variance, runs.size(), freedom)) - 1;
         if (figures.size() >= kPilotRuns) {
             const double goal = std::log(1 + target);

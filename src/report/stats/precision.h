@@ -47,7 +47,7 @@ const LevelNoise& DecidingNoise(const SideNoise& side);
 bool Controlled(const SideNoise& a, const SideNoise& b);
 
 // What it would take for two sides, each recorded so, to resolve +-target: N runs of M passes
-// a side, their interval half as wide as 2 x target, with the pilot's degrees of freedom.
+// a side, judged as recordings for that precision would be: by pilots of the runs measured.
 struct Plan {
     bool measured = false; // both sides show how far their runs differ
     bool possible = false;
