@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -208,5 +209,52 @@ TEST(ReportOptions, PrecisionAndPlan)
         error.clear();
         EXPECT_FALSE(ParseOptions(bad, options, error)) << Utf8(bad[0]) << " " << Utf8(bad.back());
         EXPECT_FALSE(error.empty());
+    }
+}
+
+// Every option a mode does not take is refused, naming the option and the mode, never ignored.
+TEST(ReportOptions, EachModeRefusesEveryOptionItDoesNotTake)
+{
+    const struct {
+        const char* mode;
+        std::vector<std::wstring> words;
+        std::vector<std::wstring> takes;
+    } modes[] = {
+        {"",
+         {},
+         {L"--append", L"--samples", L"--seconds", L"--patience", L"--csv", L"--json", L"--plot",
+          L"--trace", L"--runs", L"--pause", L"--precision"}},
+        {"--compare", {L"--compare", L"a", L"b"}, {L"--json", L"--plot", L"--markdown"}},
+        {"--sweep",
+         {L"--sweep"},
+         {L"--samples", L"--patience", L"--json", L"--plot", L"--trace", L"--runs"}},
+        {"--check", {L"--check"}, {}},
+        {"--plan", {L"--plan", L"5", L"a.json"}, {}},
+    };
+    const std::vector<std::vector<std::wstring>> options = {
+        {L"--append"},         {L"--samples", L"30"},  {L"--seconds", L"5"},
+        {L"--patience", L"5"}, {L"--csv", L"a.csv"},   {L"--json", L"a.json"},
+        {L"--plot", L"p.svg"}, {L"--trace", L"t.csv"}, {L"--markdown", L"r.md"},
+        {L"--runs", L"3"},     {L"--pause", L"1"},     {L"--precision", L"5"}};
+    for (const auto& m : modes) {
+        for (const auto& option : options) {
+            if (std::find(m.takes.begin(), m.takes.end(), option[0]) != m.takes.end()) {
+                continue;
+            }
+            std::vector<std::wstring> words = m.words;
+            words.insert(words.end(), option.begin(), option.end());
+            Options parsed;
+            std::string error;
+            EXPECT_FALSE(ParseOptions(words, parsed, error)) << m.mode << " " << Utf8(option[0]);
+            EXPECT_NE(error.find(Utf8(option[0])), std::string::npos) << error;
+            EXPECT_NE(error.find(m.mode), std::string::npos) << error;
+        }
+    }
+    // Alternatives stay alternatives, and a sweep's record goes to a file.
+    for (const auto& bad :
+         {Words({L"--samples", L"5", L"--seconds", L"5"}), Words({L"--sweep", L"--json", L"-"})}) {
+        Options parsed;
+        std::string error;
+        EXPECT_FALSE(ParseOptions(bad, parsed, error)) << Utf8(bad[0]);
     }
 }

@@ -2,6 +2,7 @@
 #include "results/files.h"
 #include "stats/precision.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cwchar>
@@ -106,33 +107,154 @@ bool CheckPrecision(Options& options, bool runsGiven, std::string& error)
     return true;
 }
 
-// The files after --compare, up to the next option.
-bool ParseCompare(const std::vector<std::wstring>& arguments, std::size_t& i, Options& options,
-                  std::string& error)
+// Which modes take an option, as bits.
+enum : unsigned {
+    kRecord = 1 << 0,
+    kCompare = 1 << 1,
+    kSweep = 1 << 2,
+    kCheck = 1 << 3,
+    kPlan = 1 << 4,
+    kAnyMode = 0xff,
+};
+
+// One option: its name, the modes that take it, and how its value is read (none for a flag).
+struct OptionSpec {
+    const wchar_t* name;
+    unsigned modes;
+    int values; // words after it: 0, 1, 2 (--plan P FILE), or -1 (--compare's files)
+    bool (*take)(const std::vector<std::wstring>& words, std::size_t at, Options& options,
+                 std::string& error);
+};
+
+bool TakePath(std::wstring& into, const std::wstring& word)
 {
-    options.compare.clear();
-    while (i + 1 < arguments.size() && arguments[i + 1].rfind(L"--", 0) != 0) {
-        options.compare.push_back(arguments[++i]);
-    }
-    if (options.compare.size() < 2 || options.compare.size() > kMostSides) {
-        error = "--compare needs two files or more (at most " + std::to_string(kMostSides) +
-                "): the base first, then each side to compare with it";
-        return false;
-    }
+    into = word;
     return true;
 }
 
-// A sweep visits every area `runs` times, `samples` passes a visit, into a record of its own.
-bool CheckSweep(Options& options, bool pauseGiven, bool runsGiven, bool check, std::string& error)
+const OptionSpec kOptions[] = {
+    {L"--help", kAnyMode, 0, nullptr},
+    {L"--version", kAnyMode, 0, nullptr},
+    {L"--check", kCheck, 0, nullptr},
+    {L"--sweep", kSweep, 0, nullptr},
+    {L"--append", kRecord, 0,
+     [](const auto&, std::size_t, Options& o, std::string&) { return o.append = true; }},
+    {L"--samples", kRecord | kSweep, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         return ParseSamples(w[at], o.samples, e);
+     }},
+    {L"--seconds", kRecord, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         return ParseSeconds(w[at], "--seconds", o.seconds, e);
+     }},
+    {L"--patience", kRecord | kSweep, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         return ParseSeconds(w[at], "--patience", o.patience, e);
+     }},
+    {L"--csv", kRecord, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string&) {
+         return TakePath(o.csv, w[at]);
+     }},
+    {L"--json", kRecord | kCompare | kSweep, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string&) {
+         return TakePath(o.json, w[at]);
+     }},
+    {L"--plot", kRecord | kCompare | kSweep, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string&) {
+         return TakePath(o.plot, w[at]);
+     }},
+    {L"--trace", kRecord | kSweep, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string&) {
+         return TakePath(o.trace, w[at]);
+     }},
+    {L"--markdown", kCompare, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string&) {
+         return TakePath(o.markdown, w[at]);
+     }},
+    {L"--runs", kRecord | kSweep, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         return ParseRuns(w[at], o.runs, e);
+     }},
+    {L"--pause", kRecord, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         return ParsePause(w[at], o.pause, e);
+     }},
+    {L"--precision", kRecord, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         return ParsePercent(w[at], "--precision", o.precision, e);
+     }},
+    {L"--plan", kPlan, 2,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         o.planFile = w[at + 1];
+         return ParsePercent(w[at], "--plan", o.plan, e);
+     }},
+    {L"--compare", kCompare, -1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         o.compare.clear();
+         for (std::size_t i = at; i < w.size() && w[i].rfind(L"--", 0) != 0; ++i) {
+             o.compare.push_back(w[i]);
+         }
+         if (o.compare.size() < 2 || o.compare.size() > kMostSides) {
+             e = "--compare needs two files or more (at most " + std::to_string(kMostSides) +
+                 "): the base first, then each side to compare with it";
+             return false;
+         }
+         return true;
+     }},
+};
+
+const OptionSpec* FindOption(const std::wstring& name)
 {
-    if (!options.compare.empty() || check || !options.csv.empty() || options.append ||
-        options.seconds > 0 || pauseGiven || !options.markdown.empty()) {
-        error = "--sweep takes only --samples (passes a visit), --runs (rounds of visits), "
-                "--json, --plot, --trace and --patience";
-        return false;
+    for (const OptionSpec& spec : kOptions) {
+        if (name == spec.name) {
+            return &spec;
+        }
     }
+    return nullptr;
+}
+
+// What a mode is, as a refusal names it.
+const char* ModeRule(unsigned mode)
+{
+    switch (mode) {
+    case kCompare:
+        return "--compare reads files";
+    case kSweep:
+        return "--sweep takes only --samples (passes a visit), --runs (rounds of visits), "
+               "--json, --plot, --trace and --patience";
+    case kCheck:
+        return "--check only looks: it takes no other options";
+    case kPlan:
+        return "--plan P FILE reads one record: it takes no other options";
+    default:
+        return "a recording";
+    }
+}
+
+std::string Refusal(const std::wstring& option, unsigned mode)
+{
+    const std::string name = Utf8(option);
+    if (option == L"--markdown" && mode == kRecord) {
+        return "--markdown writes the report of a comparison: give it with --compare";
+    }
+    if (option == L"--precision" && mode != kRecord) {
+        return "--precision records runs: " + std::string(ModeRule(mode)) + ", not --precision";
+    }
+    if (mode == kCheck || mode == kPlan) {
+        return std::string(ModeRule(mode)) + " (not " + name + ")";
+    }
+    return std::string(ModeRule(mode)) + ": it takes no " + name;
+}
+
+// A sweep visits every area `runs` times, `samples` passes a visit, into a record of its own.
+bool CheckSweep(Options& options, bool runsGiven, std::string& error)
+{
     if (runsGiven && options.runs < 2) {
         error = "--sweep visits every area at least twice: --runs 2 or more";
+        return false;
+    }
+    if (options.json == L"-") {
+        error = "a sweep record goes to a file: --json - writes only a comparison";
         return false;
     }
     options.runs = runsGiven ? options.runs : kSweepRounds;
@@ -140,18 +262,13 @@ bool CheckSweep(Options& options, bool pauseGiven, bool runsGiven, bool check, s
     return true;
 }
 
-// Sampling and comparing are separate uses; mixing their options is a mistake worth naming.
-bool CheckCombination(const Options& options, bool pauseGiven, std::string& error)
+// What a recording's options must make sense together.
+bool CheckRecording(Options& options, bool pauseGiven, bool runsGiven, std::string& error)
 {
-    const bool sampling = options.samples || options.seconds > 0 || !options.csv.empty() ||
-                          !options.trace.empty() || options.runs > 1 || pauseGiven;
-    if (!options.compare.empty() && (sampling || options.append)) {
-        error = "--compare reads files: it takes no --samples, --seconds, --csv, --trace, "
-                "--runs, --pause or --append";
-    } else if (!options.markdown.empty() && options.compare.empty()) {
-        error = "--markdown writes the report of a comparison: give it with --compare";
-    } else if (options.markdown == L"-" && options.json == L"-") {
-        error = "only one of --json and --markdown can go to standard output (-)";
+    if (options.samples > 0 && options.seconds > 0) {
+        error = "a run lasts --samples N passes or --seconds S, not both";
+    } else if (options.precision > 0 && !CheckPrecision(options, runsGiven, error)) {
+        return false;
     } else if (options.runs > 1 && options.csv.empty() && options.json.empty()) {
         error = "--runs records its runs into one file: give --csv FILE or --json FILE";
     } else if (options.runs > 1 && !options.plot.empty()) {
@@ -161,189 +278,78 @@ bool CheckCombination(const Options& options, bool pauseGiven, std::string& erro
         error = "--pause spaces the runs of --runs N";
     } else if (options.append && options.csv.empty() && options.json.empty()) {
         error = "--append adds a run to the file given with --csv or --json";
-    } else if (options.json == L"-" && options.compare.empty()) {
+    } else if (options.json == L"-") {
         error = "a record goes to a file: --json - writes only a comparison";
+    }
+    if (error.empty() && options.samples == 0 && options.seconds == 0) {
+        options.samples = 24;
     }
     return error.empty();
 }
 
 } // namespace
 
-const char kUsage[] =
-    "usage: zolvik-report [--samples N | --seconds S] [--csv FILE] [--json FILE] [--append]\n"
-    "                     [--runs N [--pause S]] [--plot FILE.svg] [--trace FILE]\n"
-    "                     [--patience S]\n"
-    "       zolvik-report --compare BASE B [C ...] [--json FILE|-] [--plot FILE.svg]\n"
-    "                     [--markdown FILE|-]\n"
-    "       zolvik-report --precision P [--samples N | --seconds S] (--json FILE | --csv FILE)\n"
-    "                     [--runs MOST] [--pause S] [--append] [--trace FILE] [--patience S]\n"
-    "       zolvik-report --plan P FILE\n"
-    "       zolvik-report --sweep [--samples N] [--runs N] [--json FILE] [--plot FILE.svg]\n"
-    "       zolvik-report --check | --help | --version\n"
-    "\n"
-    "Records single-pass durations from the running Zolvik window: it follows the mean the\n"
-    "window shows pass by pass, recovers each pass from two means, and clicks \"Reset\n"
-    "statistics\" every eight passes. A pass it cannot be sure of is dropped and counted.\n"
-    "While the readout cannot be seen (minimized, off the screen) the run pauses; it ends,\n"
-    "keeping its rows, after --patience seconds (default 300) unseen or unanswered.\n"
-    "--trace writes every look, probe and reset with what it saw and decided.\n"
-    "--check says whether a run would work on this desktop, and what to do if not.\n"
-    "Default: 24 samples. --csv writes one row a sample (run,index,seconds,duration_ms) as it\n"
-    "goes; --json writes a record of the run with the program's version and the machine\n"
-    "(adapter, driver, screen mode, power, OS, CPU, memory). Neither overwrites a file:\n"
-    "--append adds the next run to it. --runs N records N runs into that file, --pause S\n"
-    "seconds apart (default 60). --plot draws the run, or the comparison, as an SVG picture.\n"
-    "--compare takes every run of BASE and of each other side (CSV files or records) and\n"
-    "prints one table: each side's median, its ratio to BASE with a 95 % interval and a\n"
-    "verdict: slower, faster, same or inconclusive. Unless both sides have two runs or more,\n"
-    "the interval also allows for runs of one build differing by up to 25 %; with two or\n"
-    "more a side (three are better) that spread is measured instead. A run under 21 passes\n"
-    "counts as if its median were off by half that allowance, so short runs never narrow an\n"
-    "interval. --markdown writes a report for a bug tracker.\n"
-    "Each run also times the same grid drawn in memory (the control, kept in records), a\n"
-    "control pass right after each pass where Zolvik idles between passes: where it shows\n"
-    "the machine unchanged between records raw times decide; where the machine changed,\n"
-    "raw times and on screen / in memory must agree, the latter beyond +-10 %, so that the\n"
-    "machine is not taken for the driver. Every comparison says the smallest difference\n"
-    "its runs would call each way, and what limits it.\n"
-    "--precision P records runs until two sides so recorded resolve +-P %: 3 runs first,\n"
-    "whose spread alone then fixes how many runs the side takes, at most --runs (default\n"
-    "10). Every recording ends with a plan: how many runs of how many passes two sides\n"
-    "need for +-5 % (or +-P %), and how long; --plan P FILE prints it from a record.\n"
-    "--sweep ticks \"Allow window resizing\", sizes the window to a set of drawing areas\n"
-    "(small and large, wide and tall, vertical lines only), takes --samples passes (default\n"
-    "8) at each, in --runs rounds (default 3) that spread drift over the areas, and fits\n"
-    "fixed + per line call + per pixel on screen and in memory; the window is put back as\n"
-    "it was, also on Ctrl+C. --compare of two sweep records compares their costs.\n"
-    "\n"
-    "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
-    "window closed or did not answer for --patience seconds, 4 the readout cannot be\n"
-    "decoded or seen (--check: a run would not work), 5 a results file missing, malformed\n"
-    "or of the wrong kind, 6 a file cannot be written, 7 the file exists (use --append or\n"
-    "another name), 8 stopped by Ctrl+C (a recording keeps its run, marked interrupted).\n";
-
+// Every word is read against the table first (unknown options, missing and bad values); the
+// mode follows from the options given; then every option given must be one the mode takes.
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
 {
-    bool pauseGiven = false;
-    bool runsGiven = false;
-    bool help = false;
-    bool version = false;
-    bool sweep = false;
-    bool check = false;
+    std::vector<const OptionSpec*> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::wstring& arg = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (arg == L"--help") {
-            help = true;
-        } else if (arg == L"--version") {
-            version = true;
-        } else if (arg == L"--sweep") {
-            sweep = true;
-        } else if (arg == L"--check") {
-            check = true;
-        } else if (arg == L"--append") {
-            options.append = true;
-        } else if (arg == L"--samples" && hasValue) {
-            if (!ParseSamples(arguments[++i], options.samples, error)) {
-                return false;
-            }
-        } else if (arg == L"--seconds" && hasValue) {
-            if (!ParseSeconds(arguments[++i], "--seconds", options.seconds, error)) {
-                return false;
-            }
-        } else if (arg == L"--patience" && hasValue) {
-            if (!ParseSeconds(arguments[++i], "--patience", options.patience, error)) {
-                return false;
-            }
-        } else if (arg == L"--csv" && hasValue) {
-            options.csv = arguments[++i];
-        } else if (arg == L"--json" && hasValue) {
-            options.json = arguments[++i];
-        } else if (arg == L"--plot" && hasValue) {
-            options.plot = arguments[++i];
-        } else if (arg == L"--trace" && hasValue) {
-            options.trace = arguments[++i];
-        } else if (arg == L"--markdown" && hasValue) {
-            options.markdown = arguments[++i];
-        } else if (arg == L"--runs" && hasValue) {
-            runsGiven = true;
-            if (!ParseRuns(arguments[++i], options.runs, error)) {
-                return false;
-            }
-        } else if (arg == L"--pause" && hasValue) {
-            pauseGiven = true;
-            if (!ParsePause(arguments[++i], options.pause, error)) {
-                return false;
-            }
-        } else if (arg == L"--precision" && hasValue) {
-            if (!ParsePercent(arguments[++i], "--precision", options.precision, error)) {
-                return false;
-            }
-        } else if (arg == L"--plan" && i + 2 < arguments.size()) {
-            if (!ParsePercent(arguments[++i], "--plan", options.plan, error)) {
-                return false;
-            }
-            options.planFile = arguments[++i];
-        } else if (arg == L"--compare") {
-            if (!ParseCompare(arguments, i, options, error)) {
-                return false;
-            }
-        } else {
-            const bool takesValue = arg == L"--samples" || arg == L"--seconds" || arg == L"--csv" ||
-                                    arg == L"--json" || arg == L"--plot" || arg == L"--trace" ||
-                                    arg == L"--patience" || arg == L"--markdown" ||
-                                    arg == L"--runs" || arg == L"--pause" ||
-                                    arg == L"--precision" || arg == L"--plan";
-            error = arg == L"--plan" ? std::string("--plan needs a per cent and a file")
-                    : takesValue     ? Utf8(arg) + " needs a value"
-                                     : "unknown argument \"" + Utf8(arg) + "\"";
+        const OptionSpec* spec = FindOption(arguments[i]);
+        if (!spec) {
+            error = "unknown argument \"" + Utf8(arguments[i]) + "\"";
+            return false;
+        }
+        const std::size_t values = spec->values < 0 ? 0 : static_cast<std::size_t>(spec->values);
+        if (i + values >= arguments.size() + (values == 0 ? 1 : 0)) {
+            error = spec->values == 2 ? "--plan needs a per cent and a file"
+                                      : Utf8(arguments[i]) + " needs a value";
+            return false;
+        }
+        if (spec->take && !spec->take(arguments, i + 1, options, error)) {
+            return false;
+        }
+        i += spec->values < 0 ? options.compare.size() : values;
+        given.push_back(spec);
+    }
+    const auto has = [&](const wchar_t* name) {
+        return std::find(given.begin(), given.end(), FindOption(name)) != given.end();
+    };
+    if (has(L"--help") || has(L"--version")) {
+        options.mode = has(L"--help") ? Mode::Help : Mode::Version;
+        return true;
+    }
+    const unsigned mode = has(L"--plan")      ? kPlan
+                          : has(L"--sweep")   ? kSweep
+                          : has(L"--check")   ? kCheck
+                          : has(L"--compare") ? kCompare
+                                              : kRecord;
+    for (const OptionSpec* spec : given) {
+        if (!(spec->modes & mode)) {
+            error = Refusal(spec->name, mode);
             return false;
         }
     }
-    if (help || version) {
-        options.mode = help ? Mode::Help : Mode::Version;
-        return true;
-    }
-    if (options.plan > 0) {
+    switch (mode) {
+    case kPlan:
         options.mode = Mode::Plan;
-        if (arguments.size() != 3) {
-            error = "--plan P FILE takes no other options";
-            return false;
-        }
         return true;
-    }
-    if (sweep) {
+    case kSweep:
         options.mode = Mode::Sweep;
-        if (options.precision > 0) {
-            error = "--precision records runs, not a sweep";
-            return false;
-        }
-        return CheckSweep(options, pauseGiven, runsGiven, check, error);
-    }
-    if (check) {
+        return CheckSweep(options, has(L"--runs"), error);
+    case kCheck:
         options.mode = Mode::Check;
-        if (!options.compare.empty() || options.samples || options.seconds > 0 ||
-            !options.csv.empty() || !options.json.empty() || options.runs > 1 ||
-            !options.markdown.empty() || options.precision > 0) {
-            error = "--check only looks: it takes no other options";
-            return false;
+        return true;
+    case kCompare:
+        options.mode = Mode::Compare;
+        if (options.markdown == L"-" && options.json == L"-") {
+            error = "only one of --json and --markdown can go to standard output (-)";
         }
+        return error.empty();
+    default:
+        options.mode = Mode::Record;
+        return CheckRecording(options, has(L"--pause"), has(L"--runs"), error);
     }
-    options.mode = check ? Mode::Check : options.compare.empty() ? Mode::Record : Mode::Compare;
-    if (options.precision > 0 && options.mode == Mode::Compare) {
-        error = "--precision records runs: --compare reads files";
-        return false;
-    }
-    if (options.precision > 0 && !CheckPrecision(options, runsGiven, error)) {
-        return false;
-    }
-    if (!CheckCombination(options, pauseGiven, error)) {
-        return false;
-    }
-    if (options.compare.empty() && options.samples == 0 && options.seconds == 0) {
-        options.samples = 24;
-    }
-    return true;
 }
 
 std::string CommandLine(const std::vector<std::wstring>& arguments)
