@@ -224,7 +224,8 @@ int wmain(int argc, wchar_t** argv)
         return CompareFiles(options.compare,
                             {options.json, options.plot, options.markdown, CommandLine(arguments)},
                             stdout, stderr);
-    default:
+    case Mode::Record:
         return Record(options);
     }
+    return Record(options);
 }

@@ -124,7 +124,8 @@ std::string FitText(const ModelFit& fit)
     case FitState::BelowZero:
         return std::string("the model does not fit: ") + CostName(fit.belowZero) +
                " comes out below zero, so no split is given";
-    default:
+    case FitState::Fits:
+    case FitState::FitsRoughly:
         return "largest miss " + Percent("%.1f %%", fit.largestResidual) + " (at " + where +
                "), visits " + Percent("%.1f %%", fit.spread) + " apart" +
                (fit.state == FitState::FitsRoughly
@@ -132,6 +133,7 @@ std::string FitText(const ModelFit& fit)
                       "include that miss"
                     : "");
     }
+    return "";
 }
 
 std::string ComponentCell(const Component& c)

@@ -57,9 +57,13 @@ std::string NoVerdictBecause(const Comparison& c, const std::string& base, const
     case Reason::MachineChanged:
         return std::string("the machine ") + (c.memory.value > 1 ? "slowed down" : "sped up") +
                " while " + side + " was recorded";
-    default:
+    case Reason::RawTimes:
+    case Reason::RelativeMachineSteady:
+    case Reason::RelativeMachineUnclear:
+    case Reason::RelativeMachineChanged:
         return "";
     }
+    return "";
 }
 
 std::string MachineWord(const Comparison& c)
@@ -69,9 +73,11 @@ std::string MachineWord(const Comparison& c)
         return "steady (within +-" + Percent(kMachineBand) + ")";
     case Machine::Changed:
         return c.memory.value > 1 ? "slowed down" : "sped up";
-    default:
+    case Machine::Unknown:
+    case Machine::Unclear:
         return "cannot tell";
     }
+    return "cannot tell";
 }
 
 std::string Headline(const Comparison& c, const std::string& base, const std::string& side)
@@ -95,9 +101,10 @@ std::string Headline(const Comparison& c, const std::string& base, const std::st
         return side + ": " +
                Times(RelativeDecides(c.reason) ? c.relative.value : c.ratio, c.verdict, base) +
                relative;
-    default:
+    case Verdict::Inconclusive:
         return side + ": no verdict: " + NoVerdictBecause(c, base, side);
     }
+    return side + ": no verdict: " + NoVerdictBecause(c, base, side);
 }
 
 std::string NextStep(const Comparison& c)
@@ -116,9 +123,15 @@ std::string NextStep(const Comparison& c)
     case Reason::MachineMayExplain:
     case Reason::MachineChanged:
         return "record the sides again, alternating them";
-    default:
+    case Reason::RawTimes:
+    case Reason::RelativeMachineSteady:
+    case Reason::RelativeMachineUnclear:
+    case Reason::RelativeMachineChanged:
+    case Reason::TooFewSamples:
+    case Reason::Noise:
         return "record more or longer runs a side";
     }
+    return "record more or longer runs a side";
 }
 
 VerdictFigure Figure(const std::string& label, const Interval& ratio, const std::string& word,
@@ -149,9 +162,10 @@ const char* VerdictWord(Verdict verdict)
         return "faster";
     case Verdict::Same:
         return "same";
-    default:
+    case Verdict::Inconclusive:
         return "inconclusive";
     }
+    return "inconclusive";
 }
 
 const char* ReasonCode(Reason reason)
@@ -175,9 +189,10 @@ const char* ReasonCode(Reason reason)
         return "single_run";
     case Reason::MachineMayExplain:
         return "machine_may_explain";
-    default:
+    case Reason::MachineChanged:
         return "machine_changed";
     }
+    return "machine_changed";
 }
 
 const char* LimitCode(Limit limit)
@@ -204,9 +219,10 @@ const char* MachineCode(Machine machine)
         return "unclear";
     case Machine::Changed:
         return "changed";
-    default:
+    case Machine::Unknown:
         return "unknown";
     }
+    return "unknown";
 }
 
 std::string IntervalText(double low, double high)

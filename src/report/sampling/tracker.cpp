@@ -42,9 +42,12 @@ DropReason Unseen(Sight sight)
         return DropReason::OffScreen;
     case Sight::Covered:
         return DropReason::Covered;
-    default:
+    case Sight::Readable:
+    case Sight::Undecodable:
+    case Sight::Gone:
         return DropReason::Undecodable;
     }
+    return DropReason::Undecodable;
 }
 
 Outcome Drop(PassTracker& t, DropReason reason)

@@ -265,9 +265,10 @@ const char* CostName(Cost cost)
         return "per horizontal line call";
     case Cost::PerVerticalLineCall:
         return "per vertical line call";
-    default:
+    case Cost::PerMillionPixels:
         return "per million pixels";
     }
+    return "";
 }
 
 const char* CostUnit(Cost cost)
@@ -290,7 +291,8 @@ const char* FitStateCode(FitState state)
         return "too_few_areas";
     case FitState::MissesAnArea:
         return "misses_an_area";
-    default:
+    case FitState::BelowZero:
         return "below_zero";
     }
+    return "";
 }
