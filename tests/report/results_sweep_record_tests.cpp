@@ -49,6 +49,14 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
     EXPECT_FALSE(ReadSweepRecord(broken, back, error));
     EXPECT_NE(error.find("visits[0]"), std::string::npos) << error;
     EXPECT_FALSE(IsSweepFile(Write(L"record.json", R"({"format": "zolvik-report record"})")));
+
+    // What the platform told that is no JSON is written as null, never as a record that
+    // cannot be read back.
+    record.provenance = {"{\"version\": ", "not json"};
+    const std::wstring told = Path(L"told.json");
+    ASSERT_EQ(WriteSweepRecord(told, record, FitSweep(record.visits), error), kExitOk) << error;
+    ASSERT_TRUE(ReadSweepRecord(told, back, error)) << error;
+    EXPECT_EQ(json::parse(Content(told))["program"], nullptr);
 }
 
 TEST_F(ReportSweep, ComparingASweepWithRunsIsRefused)

@@ -129,14 +129,6 @@ json LevelJson(const LevelNoise& level)
             {"between_runs", level.runs >= 2 ? json(level.betweenRuns) : json(nullptr)}};
 }
 
-// What the platform told, as JSON; null where it told nothing a record could hold, so that a
-// record is never written with a value JSON cannot read back.
-json ObjectOrNull(const std::string& text)
-{
-    const json value = json::parse(text, nullptr, false);
-    return value.is_discarded() ? json(nullptr) : value;
-}
-
 // Reading: every value is checked for its type and range, and an error names where it is.
 bool Fail(std::string& error, const std::string& where, const std::string& what)
 {
@@ -351,6 +343,12 @@ bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& e
     }
     file = ResultsFile();
     return ReadRunsCsv(path, file.runs, error);
+}
+
+json ObjectOrNull(const std::string& text)
+{
+    const json value = json::parse(text, nullptr, false);
+    return value.is_discarded() ? json(nullptr) : value;
 }
 
 json NoiseJson(const SideNoise& noise)

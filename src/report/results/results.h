@@ -44,6 +44,9 @@ bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& e
 // A side's noise level by level and a plan, as records and comparisons write them: spreads
 // as standard deviations of natural logarithms.
 nlohmann::json NoiseJson(const SideNoise& noise);
+// What the platform told, as JSON; null where it told nothing a record could hold, so that a
+// record is never written with a value JSON cannot read back.
+nlohmann::json ObjectOrNull(const std::string& text);
 nlohmann::json PlanJson(const Plan& plan, double target);
 bool ReadRecord(const std::wstring& path, ResultsFile& file, std::string& error);
 // Writes a new record holding `run`, or with `append` adds `run` to an existing record (a

@@ -3,6 +3,7 @@
 #include "exit_codes.h"
 #include "model/grid.h"
 #include "results/files.h"
+#include "results/results.h"
 #include "stats/sweep_fit.h"
 
 #include <nlohmann/json.hpp>
@@ -161,14 +162,13 @@ int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, const 
     for (std::size_t i = 0; i < record.visits.size(); ++i) {
         visits.push_back(VisitJson(record.visits[i], i + 1));
     }
-    const json document = {
-        {"format", kSweepFormat},
-        {"program", json::parse(record.provenance.program, nullptr, false)},
-        {"environment", json::parse(record.provenance.environment, nullptr, false)},
-        {"started", record.started},
-        {"visits", visits},
-        {"fit", FitJson(fit)},
-        {"warnings", record.warnings}};
+    const json document = {{"format", kSweepFormat},
+                           {"program", ObjectOrNull(record.provenance.program)},
+                           {"environment", ObjectOrNull(record.provenance.environment)},
+                           {"started", record.started},
+                           {"visits", visits},
+                           {"fit", FitJson(fit)},
+                           {"warnings", record.warnings}};
     return WriteNewFile(path, document.dump(1) + "\n", error);
 }
 
