@@ -117,3 +117,47 @@ html = markdown.markdown(open(sys.argv[1], encoding="utf-8").read(), extensions=
 print("Markdown report:", html.count("<table>"), "tables,", html.count("<tr>"), "rows")
 sys.exit(0 if html.count("<table>") == 2 else 1)' "$state/spaced.md"
 }
+
+report_records_to_a_precision() {
+    # --precision with a loose target: the pilot's three runs are enough, each marked in the
+    # record; where it stands after each run, the noise from the second, the plan at the end;
+    # then --plan from the record and a comparison's figures of precision as JSON.
+    rm -f "$state/precise.json" "$state/precise.out"
+    (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe --precision 60 --samples 24 --runs 4 \
+        --pause 1 --json e2e/precise.json </dev/null >"$state/precise.out" 2>&1)
+    code=$?
+    tr -d '\r' <"$state/precise.out" | grep -E '^(precision|plan|noise)'
+    echo "exit code $code"
+    [ "$code" = 0 ] || exit 1
+    plan=$(report --plan 5 e2e/precise.json)
+    code=$?
+    echo "$plan" | tail -n 1
+    [ "$code" = 0 ] && grep -q '^plan: to resolve +-5.0 % against a side recorded alike' <<<"$plan" ||
+        { echo "no plan from the record (exit code $code)"; exit 1; }
+    report --compare e2e/precise.json e2e/precise.json --json - >"$state/precise-compare.json" ||
+        exit 1
+    /usr/bin/python3 - "$state/precise.json" "$state/precise.out" "$state/precise-compare.json" <<'CHECK' || exit 1
+import json, sys
+record = json.load(open(sys.argv[1]))
+out = open(sys.argv[2]).read().replace("\r\n", "\n")
+compared = json.load(open(sys.argv[3]))
+runs = record["runs"]
+assert [r["precision"] for r in runs] == [{"target_percent": 60, "pilot": True}] * 3, runs
+assert "precision: after 1 run, at least 2 more to measure how far runs differ" in out, out
+assert "noise of 2 runs" in out and "noise of 3 runs" in out, out
+assert "after 3 runs; done" in out, out
+assert "plan: to resolve +-60.0 % against a side recorded alike: " in out, out
+assert record["noise"]["on_screen_per_in_memory"]["runs"] == 3, record["noise"]
+assert record["plan"]["target_percent"] == 5, record["plan"]
+# A side against itself: never slower or faster, what its runs would call each way, the plan.
+assert compared["verdict"] in ("same", "inconclusive") and compared["ratio"] == 1, compared
+assert compared["slower_from"] > 1 > compared["faster_from"] > 0, compared
+side = compared["sides"][1]
+assert side["resolution_limit"]["slower"] in ("raw_times", "relative", "machine_band"), side
+assert side["plan"]["figure"] == "on_screen_per_in_memory", side["plan"]
+assert side["noise"]["raw"]["runs"] == 3, side["noise"]
+print("record of %d pilot runs; slower from %.3f, faster from %.3f, limited by %s"
+      % (len(runs), compared["slower_from"], compared["faster_from"],
+         side["resolution_limit"]["slower"]))
+CHECK
+}
