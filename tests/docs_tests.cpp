@@ -80,6 +80,17 @@ std::string Fixed(const char* format, double value)
 
 // Each rule of the manual's table stands with its number and the constant it comes from; a
 // constant changed in the code and not in the manual (or the other way round) fails here.
+// "runs of 24, 48, ... and 480 passes", as the manual lists the lengths a plan may choose.
+std::string PlannedPasses()
+{
+    std::string list;
+    const std::size_t count = sizeof kPlannedPasses / sizeof kPlannedPasses[0];
+    for (std::size_t i = 0; i < count; ++i) {
+        list += (i == 0 ? "" : i + 1 == count ? " and " : ", ") + std::to_string(kPlannedPasses[i]);
+    }
+    return "runs of " + list + " passes";
+}
+
 TEST(Docs, TheManualsRulesCarryTheCodesNumbers)
 {
     const std::map<std::string, std::string> constants = {
@@ -91,6 +102,10 @@ TEST(Docs, TheManualsRulesCarryTheCodesNumbers)
         {"kMinBlocks", std::to_string(kMinBlocks)},
         {"kMinBlockLength", std::to_string(kMinBlockLength)},
         {"kMinBlocks * kMinBlockLength", std::to_string(kMinBlocks * kMinBlockLength)},
+        {"kPilotRuns", std::to_string(kPilotRuns)},
+        {"kPrecisionRuns", std::to_string(kPrecisionRuns)},
+        {"kPlanTarget", Percent(kPlanTarget)},
+        {"kMostPlannedRuns", std::to_string(kMostPlannedRuns)},
     };
     const std::string manual = Document("docs/manual.md");
     const std::regex row(R"(\n\| \*\*[^|]*\| ([^|]+) \| `([^`]+)` \|)");
@@ -115,6 +130,7 @@ TEST(Docs, TheManualsRulesCarryTheCodesNumbers)
             std::to_string(EstimateMedian(std::vector<double>(24, 1)).blocks) + " blocks of " +
             std::to_string(EstimateMedian(std::vector<double>(24, 1)).blockLength),
         "within +-" + Percent(kSameBand),
+        PlannedPasses(),
     };
     for (const std::string& figure : derived) {
         EXPECT_NE(manual.find(figure), std::string::npos) << figure << " is not in the manual";
@@ -124,7 +140,8 @@ TEST(Docs, TheManualsRulesCarryTheCodesNumbers)
     for (const std::string& figure :
          {"up to " + Percent(kRunAllowance),
           "under " + std::to_string(kMinBlocks * kMinBlockLength) + " passes",
-          "+-" + Percent(kMachineBand)}) {
+          "+-" + Percent(kMachineBand), std::to_string(kPilotRuns) + " runs first",
+          "(default\n" + std::to_string(kPrecisionRuns) + ")"}) {
         EXPECT_NE(usage.find(figure), std::string::npos) << figure << " is not in the usage";
     }
 }
