@@ -51,5 +51,6 @@ const char kUsage[] =
     "Exit codes: 0 done, 1 bad arguments, 2 no Zolvik window (or more than one), 3 the\n"
     "window closed or did not answer for --patience seconds, 4 the readout cannot be\n"
     "decoded or seen (--check: a run would not work), 5 a results file missing, malformed\n"
-    "or of the wrong kind, 6 a file cannot be written, 7 the file exists (use --append or\n"
-    "another name), 8 stopped by Ctrl+C (a recording keeps its run, marked interrupted).\n";
+    "or of the wrong kind, 6 a file cannot be written, 7 the file exists (a recording:\n"
+    "--append adds to it), 8 stopped by Ctrl+C (a recording keeps its run, marked\n"
+    "interrupted).\n";

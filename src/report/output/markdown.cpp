@@ -1,6 +1,7 @@
 // A comparison as a Markdown report to paste into a bug tracker: what was measured, the
 // verdicts, the environments side by side, the warnings and how to reproduce it.
 #include "output/output.h"
+#include "model/grid.h"
 #include "results/files.h"
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,16 @@
 
 namespace
 {
+
+// "1,125": a count with its thousands set apart, as the program's own description has it.
+std::string Thousands(double count)
+{
+    std::string digits = std::to_string(static_cast<long long>(count));
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return digits;
+}
 
 // Text that stays text in a table cell: no column breaks, markup or raw HTML.
 std::string Cell(const std::string& text)
@@ -56,6 +67,7 @@ std::string WhatWasMeasured(const ComparedSides& compared)
 {
     std::vector<std::string> versions;
     std::vector<std::string> areas;
+    std::vector<std::string> lines; // line calls a pass, at each drawing area
     for (const ComparedSide& side : compared.sides) {
         const auto program = nlohmann::json::parse(side.file.provenance.program, nullptr, false);
         if (side.file.record && program.is_object() && program.contains("version") &&
@@ -64,10 +76,15 @@ std::string WhatWasMeasured(const ComparedSides& compared)
         }
         for (const Run& run : side.file.runs) {
             areas.push_back(AreaText(run));
+            if (run.areaWidth > 0 && run.areaHeight > 0) {
+                const GridWork work = WorkOf(ClientOfArea({run.areaWidth, run.areaHeight}));
+                lines.push_back(Thousands(work.horizontalLines + work.verticalLines));
+            }
         }
     }
     versions = Distinct(versions);
     areas = Distinct(areas);
+    lines = Distinct(lines);
     const std::string program = versions.size() == 1 ? "Zolvik " + versions.front()
                                 : versions.empty()   ? std::string("Zolvik")
                                                      : "Zolvik (versions " + Joined(versions) + ")";
@@ -75,8 +92,9 @@ std::string WhatWasMeasured(const ComparedSides& compared)
         areas.empty()       ? "a drawing area the files do not record"
         : areas.size() == 1 ? "a drawing area of " + areas.front() + " pixels"
                             : "drawing areas of " + Joined(areas) + " pixels (see the warnings)";
-    return "What was measured: the time " + program +
-           " takes to draw one pass of its grid of 1,125 one-pixel lines through GDI, on " + area +
+    return "What was measured: the time " + program + " takes to draw one pass of its grid of " +
+           (lines.size() == 1 ? lines.front() + " " : std::string()) +
+           "one-pixel lines through GDI, on " + area +
            ", read pass by pass from its window by zolvik-report. Medians are of single passes "
            "in milliseconds; intervals are 95 %.";
 }
@@ -187,14 +205,20 @@ bool RecordedInTurn(const ComparedSides& compared)
 void Reproduce(std::ostringstream& md, const ComparedSides& compared, const std::string& command)
 {
     const bool inTurn = RecordedInTurn(compared);
+    std::string turns;
+    for (int round = 0; round < 2; ++round) {
+        for (const ComparedSide& side : compared.sides) {
+            turns += side.letter + ", ";
+        }
+    }
     std::size_t most = 0;
     for (const ComparedSide& side : compared.sides) {
         most = std::max(most, side.file.runs.size());
     }
     md << "## How to reproduce\n\n"
        << "With Zolvik running and nothing else busy, "
-       << (inTurn ? "one run at a time into each side's file, the sides in turn (A, B, A, B, "
-                    "...: switch the driver between them), until each side has " +
+       << (inTurn ? "one run at a time into each side's file, the sides in turn (" + turns +
+                        "...: switch the driver between them), until each side has " +
                         std::to_string(std::max<std::size_t>(most, 3)) + " runs:"
                   : std::string("on each side's machine and driver:"))
        << "\n\n```\n";

@@ -119,7 +119,8 @@ std::string NextStep(const Comparison& c)
     case Reason::ZeroMedian:
         return "check the files: a pass of 0 ms was not measured by zolvik-report";
     case Reason::SingleRun:
-        return "record three runs a side (--runs 3 --pause 60)";
+        return "record three runs a side or more, the sides taking turns (--append), or each "
+               "side with --precision 5";
     case Reason::MachineMayExplain:
     case Reason::MachineChanged:
         return "record the sides again, alternating them";
