@@ -247,6 +247,7 @@ std::string ComparisonJson(const ComparedSides& compared)
         json["reason"] = ReasonCode(c.reason);
         json["sentence"] = SayVerdict(c, "A", "B").headline;
         ResolvesJson(c.resolves, json);
+        json["plan"] = PlanJson(c.plan, kPlanTarget);
         json["ratio"] = c.ratio;
         json["low"] = c.low;
         json["high"] = Finite(c.high);
