@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 namespace
@@ -226,7 +227,13 @@ void Reproduce(std::ostringstream& md, const ComparedSides& compared, const std:
         const std::vector<Run>& runs = side.file.runs;
         const std::size_t samples = runs.empty() ? 24 : runs.front().samples.size();
         md << "zolvik-report --samples " << std::max<std::size_t>(samples, 1);
-        if (inTurn) {
+        const double precision = runs.empty() ? 0 : runs.front().precision;
+        if (precision > 0) {
+            // Recorded to a precision: the same target decides the runs again.
+            char target[32];
+            std::snprintf(target, sizeof target, "%g", precision);
+            md << " --precision " << target << " --json " << Utf8(side.path) << "\n";
+        } else if (inTurn) {
             md << (side.file.record ? " --json " : " --csv ") << Utf8(side.path) << " --append\n";
         } else {
             md << " --runs " << std::max<std::size_t>(runs.size(), 3) << " --pause 60 "
