@@ -107,7 +107,7 @@ std::string Headline(const Comparison& c, const std::string& base, const std::st
     return side + ": no verdict: " + NoVerdictBecause(c, base, side);
 }
 
-std::string NextStep(const Comparison& c)
+std::string WhatToDoNext(const Comparison& c)
 {
     if (c.verdict == Verdict::Slower || c.verdict == Verdict::Faster) {
         return "attach the Markdown report, its picture and the records to the driver bug";
@@ -311,7 +311,7 @@ VerdictText SayVerdict(const Comparison& c, const std::string& base, const std::
     }
     text.figures.push_back({"limited by", limit, "", ""});
     text.figures.push_back({"plan", PlanText(c.plan, kPlanTarget, base), "", ""});
-    text.next = NextStep(c);
+    text.next = WhatToDoNext(c);
     return text;
 }
 
