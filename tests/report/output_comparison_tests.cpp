@@ -244,6 +244,27 @@ TEST(ReportReproduce, TheSidesInTurnWhereTheirRunsWereRecordedSo)
               std::string::npos)
         << apart;
     EXPECT_EQ(apart.find("in turn"), std::string::npos);
+
+    // Three sides in turn name all three; a side recorded to a precision is recorded so again.
+    std::vector<ResultsFile> files(3);
+    std::vector<std::wstring> paths;
+    for (std::size_t s = 0; s < 3; ++s) {
+        files[s].record = true;
+        for (int r = 0; r < 3; ++r) {
+            files[s].runs.push_back(RunOf(2.5));
+            files[s].runs.back().started = "2026-12-10T05:0" + std::to_string(3 * r + s) + ":00Z";
+            files[s].runs.back().precision = s == 2 ? 2.5 : 0;
+            files[s].runs.back().pilot = s == 2;
+        }
+        paths.push_back(L"driver-" + std::to_wstring(s + 1) + L".json");
+    }
+    const std::string three =
+        ComparisonMarkdown(CompareSides(paths, std::move(files)), L"", L"r.md", "cmd");
+    EXPECT_NE(three.find("the sides in turn (A, B, C, A, B, C, ...: switch"), std::string::npos)
+        << three;
+    EXPECT_NE(three.find("zolvik-report --samples 48 --precision 2.5 --json driver-3.json\n"),
+              std::string::npos)
+        << three;
 }
 
 } // namespace
