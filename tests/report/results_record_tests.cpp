@@ -66,7 +66,10 @@ TEST_F(ReportRecord, TwoRunsAreWrittenWholeAndReadBackWithTheirProvenance)
     EXPECT_EQ(run["dropped"], 2);
     EXPECT_EQ(run["summary"]["count"], 30);
     EXPECT_NEAR(run["summary"]["median_ms"].get<double>(), 2.7 * 1.015, 1e-12);
-    EXPECT_NE(run["warnings"].dump().find("drawing area changed"), std::string::npos);
+    EXPECT_NE(std::find(run["warnings"].begin(), run["warnings"].end(),
+                        nlohmann::json({{"code", "drawing_area_changed"}})),
+              run["warnings"].end())
+        << run["warnings"];
     EXPECT_FALSE(FileExists(path + L".partial"));
 
     ResultsFile file;
@@ -177,9 +180,9 @@ TEST_F(ReportRecord, ARecordedRunKeepsHowItWasSampled)
     run.sampling.looksInPasses = 3;
     run.sampling.probes = 31;
     run.sampling.resets = 4;
-    run.sampling.drops = {{"Zolvik was minimized", 1}, {"a window lay over Zolvik's readout", 1}};
+    run.sampling.drops = {{DropReason::Minimized, 1}, {DropReason::Covered, 1}};
     run.sampling.errorBoundMs = 0.0000075;
-    run.sampling.notes = {"passes ran back to back"};
+    run.sampling.backToBack = true;
     ASSERT_EQ(WriteRecord(path, false, MachineA(), run, AnalyseRun(run), error), kExitOk) << error;
     ASSERT_EQ(WriteRecord(path, true, MachineA(), RunOf(700), AnalyseRun(RunOf(700)), error),
               kExitOk)
@@ -189,10 +192,49 @@ TEST_F(ReportRecord, ARecordedRunKeepsHowItWasSampled)
     EXPECT_EQ(sampling["looks"], 45);
     EXPECT_DOUBLE_EQ(sampling["looks_per_sample"].get<double>(), 1.5);
     EXPECT_DOUBLE_EQ(sampling["looks_inside_passes_per_sample"].get<double>(), 0.1);
-    EXPECT_EQ(sampling["dropped_by_reason"]["Zolvik was minimized"], 1);
+    // Codes, not sentences: rewording a message changes no file.
+    EXPECT_EQ(sampling["dropped_by_reason"], nlohmann::json({{"minimized", 1}, {"covered", 1}}));
+    EXPECT_EQ(record["format_version"], 2);
     EXPECT_EQ(sampling["error_bound_ms"], 0.0000075);
     const nlohmann::json& warnings = record["runs"][0]["warnings"];
-    EXPECT_NE(std::find(warnings.begin(), warnings.end(), "passes ran back to back"),
-              warnings.end());
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(),
+                        nlohmann::json({{"code", "passes_back_to_back"}})),
+              warnings.end())
+        << warnings;
     EXPECT_TRUE(record["runs"][1]["sampling"].is_null());
+}
+
+// A record of the first format (warnings and drops as sentences, no version) still reads, and
+// a run appended to it turns the whole file into the current format: codes, each old warning
+// keeping the sentence it was, a sentence that maps to no code kept as text.
+TEST_F(ReportRecord, ARecordOfTheFirstFormatReadsAndIsUpgradedWhenAppendedTo)
+{
+    const std::string data = std::string(ZOLVIK_TEST_DATA) + "/report/control/machine-b.json";
+    const std::string old = Content(std::wstring(data.begin(), data.end()));
+    nlohmann::json document = nlohmann::json::parse(old);
+    ASSERT_FALSE(document.contains("format_version"));
+    document["runs"][0]["warnings"].push_back("a warning of a kind no longer made");
+    const std::wstring path = Write(L"first-format.json", document.dump(1));
+    ResultsFile file;
+    std::string error;
+    ASSERT_TRUE(ReadResultsFile(path, file, error)) << error;
+    ASSERT_EQ(file.runs.size(), 3u);
+
+    ::Run run = RunOf(6.4);
+    ASSERT_EQ(WriteRecord(path, true, file.provenance, run, AnalyseRun(run), error), kExitOk)
+        << error;
+    const nlohmann::json upgraded = nlohmann::json::parse(Content(path));
+    EXPECT_EQ(upgraded["format_version"], 2);
+    ASSERT_EQ(upgraded["runs"].size(), 4u);
+    const nlohmann::json& warnings = upgraded["runs"][0]["warnings"];
+    ASSERT_EQ(warnings.size(), document["runs"][0]["warnings"].size());
+    EXPECT_EQ(warnings[0]["code"], "too_few_samples");
+    EXPECT_EQ(warnings[0]["text"], document["runs"][0]["warnings"][0]);
+    EXPECT_EQ(warnings[1]["code"], "unstable");
+    EXPECT_EQ(warnings.back(),
+              nlohmann::json({{"code", "text"}, {"text", "a warning of a kind no longer made"}}));
+    EXPECT_TRUE(upgraded["runs"][0]["sampling"]["dropped_by_reason"].contains("two_passes"))
+        << upgraded["runs"][0]["sampling"];
+    ASSERT_TRUE(ReadResultsFile(path, file, error)) << error;
+    EXPECT_EQ(file.runs.size(), 4u);
 }

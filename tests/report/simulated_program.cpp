@@ -163,6 +163,9 @@ ProgramPort SimulatedRun::Port()
     port.probe = [send](double timeoutMs) { return send(timeoutMs, false); };
     port.reset = [send](double timeoutMs) { return send(timeoutMs, true); };
     port.say = [this](const std::string& line) { said.push_back(line); };
+    port.dropped = [this](DropReason reason) {
+        said.push_back(std::string("dropped: ") + DropCode(reason));
+    };
     port.record = [](const Sample&) { return true; };
     port.trace = [this](const TraceEntry& entry) { trace.push_back(entry); };
     if (controlMs > 0) {

@@ -146,7 +146,9 @@ TEST(ReportAllowance, TheSentenceSaysWhatWasAssumedAndHowToMeasureIt)
     EXPECT_NE(Said(close, "C").find("C: no verdict: a single run of C cannot show"),
               std::string::npos)
         << Said(close, "C");
-    EXPECT_NE(Said(close, "C").find("next: record three runs a side or more, the sides taking turns"), std::string::npos);
+    EXPECT_NE(
+        Said(close, "C").find("next: record three runs a side or more, the sides taking turns"),
+        std::string::npos);
 
     // Runs on both sides measure the spread: nothing is assumed.
     const Comparison measured =

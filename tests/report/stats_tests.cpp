@@ -209,17 +209,29 @@ TEST(ReportOracle, WarningsNameDriftSpreadAndDrops)
     }
     const RunReport drifted = ReportRun(drifting.get<std::vector<double>>(), 0);
     ASSERT_EQ(drifted.warnings.size(), 1u);
-    EXPECT_EQ(drifted.warnings[0].rfind("drifted:", 0), 0u) << drifted.warnings[0];
+    EXPECT_EQ(drifted.warnings[0].kind, RunWarning::Drifted);
+    // The halves' medians and their ratio, as the oracle's halves give them.
+    const std::vector<double> all = drifting.get<std::vector<double>>();
+    const double early = Median({all.begin(), all.begin() + 48});
+    const double late = Median({all.begin() + 48, all.end()});
+    EXPECT_DOUBLE_EQ(drifted.warnings[0].a, early);
+    EXPECT_DOUBLE_EQ(drifted.warnings[0].b, late);
+    EXPECT_DOUBLE_EQ(drifted.warnings[0].c, late / early);
 
-    // Passes of 2 and 4 ms in turn: a robust spread of about 70 %, and many dropped.
+    // Passes of 2 and 4 ms in turn: a median of 3.03 ms, every pass about 1 ms from it, so a
+    // robust spread of 1.4826 x 1 / 3.03, about 49 %; and many dropped.
     std::vector<double> wild;
     for (int i = 0; i < 64; ++i) {
         wild.push_back(i % 2 ? 2.0 + i * 0.001 : 4.0 + i * 0.001);
     }
     const RunReport unstable = ReportRun(wild, 20);
     ASSERT_EQ(unstable.warnings.size(), 2u);
-    EXPECT_EQ(unstable.warnings[0].rfind("unstable:", 0), 0u) << unstable.warnings[0];
-    EXPECT_NE(unstable.warnings[1].find("20 of 84 passes were dropped"), std::string::npos);
+    EXPECT_EQ(unstable.warnings[0].kind, RunWarning::Unstable);
+    EXPECT_NEAR(unstable.warnings[0].a, 0.489, 0.005);
+    EXPECT_EQ(unstable.warnings[1].kind, RunWarning::ManyDropped);
+    EXPECT_EQ(unstable.warnings[1].a, 20);
+    EXPECT_EQ(unstable.warnings[1].b, 84);
+    EXPECT_EQ(RunWarningWords(unstable.warnings[1]).rfind("20 of 84 passes were dropped", 0), 0u);
 
     EXPECT_EQ(ReportRun(std::vector<double>(24, 2.5), 1).warnings.size(), 0u);
 }

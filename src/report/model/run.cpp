@@ -28,6 +28,29 @@ std::vector<double> ControlDurations(const Run& run)
     return DurationsOf(run.controls);
 }
 
+const char* DropCode(DropReason reason)
+{
+    switch (reason) {
+    case DropReason::TwoPasses:
+        return "two_passes";
+    case DropReason::Implausible:
+        return "implausible";
+    case DropReason::Minimized:
+        return "minimized";
+    case DropReason::Hidden:
+        return "hidden";
+    case DropReason::OffScreen:
+        return "off_screen";
+    case DropReason::Covered:
+        return "covered";
+    case DropReason::Undecodable:
+        return "undecodable";
+    case DropReason::kCount:
+        break;
+    }
+    return "";
+}
+
 std::string AreaText(const Run& run)
 {
     return run.areaWidth > 0 || run.areaHeight > 0 ? AreaName({run.areaWidth, run.areaHeight})

@@ -16,6 +16,21 @@ struct Sample {
     std::size_t pass = 0;
 };
 
+// Why a pass was dropped. A look that could not see the readout drops the passes drawn
+// meanwhile (counted once a spell), named by what hid it.
+enum class DropReason {
+    TwoPasses,   // the looks around a change left room for two passes
+    Implausible, // the change fits no single pass (an outside reset, a lost count)
+    Minimized,
+    Hidden,
+    OffScreen,
+    Covered,
+    Undecodable,
+    kCount,
+};
+// Its stable code in records: "two_passes", "minimized", ...
+const char* DropCode(DropReason reason);
+
 // How a recorded run's samples were taken; unknown for runs read from files.
 struct SamplingFacts {
     bool known = false;
@@ -23,9 +38,10 @@ struct SamplingFacts {
     std::size_t looksInPasses = 0; // looks that fell inside a pass's timed lines, as far as known
     std::size_t probes = 0;
     std::size_t resets = 0;
-    std::vector<std::pair<std::string, std::size_t>> drops; // by reason
-    double errorBoundMs = 0;        // of every recorded duration, from the readout's six decimals
-    std::vector<std::string> notes; // what happened, said as warnings
+    std::vector<std::pair<DropReason, std::size_t>> drops; // by reason
+    double errorBoundMs = 0; // of every recorded duration, from the readout's six decimals
+    // Passes ran back to back, each longer than the timer: one in nine went unseen at resets.
+    bool backToBack = false;
 };
 
 // One sampling invocation. Runs read from a CSV file know only their samples.

@@ -36,8 +36,8 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
                          control.ratio);
         }
         std::fprintf(out, "\n");
-        for (const std::string& warning : r.warnings) {
-            std::fprintf(out, "    warning: %s\n", warning.c_str());
+        for (const RunWarning& warning : r.warnings) {
+            std::fprintf(out, "    warning: %s\n", RunWarningWords(warning).c_str());
         }
     }
     for (const std::string& line : NoiseLines(side.noise, "  ")) {

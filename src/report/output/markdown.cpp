@@ -265,9 +265,10 @@ std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring
     std::vector<std::string> warnings = compared.warnings;
     for (const ComparedSide& side : compared.sides) {
         for (std::size_t i = 0; i < side.file.runs.size(); ++i) {
-            for (const std::string& warning : side.analyses[i].report.warnings) {
+            for (const RunWarning& warning : side.analyses[i].report.warnings) {
                 warnings.push_back(side.letter + " run " +
-                                   std::to_string(side.file.runs[i].number) + ": " + warning);
+                                   std::to_string(side.file.runs[i].number) + ": " +
+                                   RunWarningWords(warning));
             }
         }
     }

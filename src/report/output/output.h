@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+// Drops and warnings in words; records keep their codes.
+const char* DropWords(DropReason reason);
+std::string RunWarningWords(const RunWarning& warning);
+
 void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report);
 // The control: the same grid drawn in memory during the run, and the time on screen relative
 // to it. Nothing for a run without one.

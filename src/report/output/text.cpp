@@ -1,6 +1,72 @@
 #include "output/output.h"
 #include "stats/machine.h"
 
+#include <cstdio>
+
+const char* DropWords(DropReason reason)
+{
+    switch (reason) {
+    case DropReason::TwoPasses:
+        return "the looks around a change left room for two passes";
+    case DropReason::Implausible:
+        return "the readout changed in a way no single pass explains";
+    case DropReason::Minimized:
+        return "Zolvik was minimized";
+    case DropReason::Hidden:
+        return "Zolvik's window was hidden";
+    case DropReason::OffScreen:
+        return "Zolvik's drawing area was not wholly on the screen";
+    case DropReason::Covered:
+        return "a window lay over Zolvik's readout";
+    case DropReason::Undecodable:
+        return "the readout could not be read";
+    case DropReason::kCount:
+        break;
+    }
+    return "";
+}
+
+std::string RunWarningWords(const RunWarning& w)
+{
+    char text[300];
+    switch (w.kind) {
+    case RunWarning::TooFewSamples:
+        std::snprintf(text, sizeof text, "too few samples for an interval: %.0f or more are needed",
+                      w.a);
+        return text;
+    case RunWarning::Drifted:
+        std::snprintf(text, sizeof text,
+                      "drifted: the first half's median %.6f ms and the second half's %.6f ms "
+                      "disagree beyond their intervals (ratio %.3f)",
+                      w.a, w.b, w.c);
+        return text;
+    case RunWarning::Unstable:
+        std::snprintf(text, sizeof text,
+                      "unstable: the spread of its passes (robust CV %.0f %%) is far above the "
+                      "usual (under %.0f %%)",
+                      w.a * 100, w.b * 100);
+        return text;
+    case RunWarning::ManyDropped:
+        std::snprintf(text, sizeof text,
+                      "%.0f of %.0f passes were dropped: the run says less than its samples "
+                      "suggest (the reasons are with its sampling figures)",
+                      w.a, w.b);
+        return text;
+    case RunWarning::BackToBack:
+        return "passes ran back to back: each took longer than the 500 ms timer, so one pass in "
+               "nine, drawn while the history was reset, went unseen";
+    case RunWarning::AreaChanged:
+        return "the drawing area changed during the run: its passes drew different amounts of "
+               "work";
+    case RunWarning::Interrupted:
+        return "interrupted: stopped before its end (Ctrl+C or its console closed)";
+    case RunWarning::OtherEnvironment:
+        return "recorded in another environment than the record's: its figures are not "
+               "comparable with the other runs'";
+    }
+    return "";
+}
+
 void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& report)
 {
     const Summary& s = report.summary;
@@ -15,8 +81,8 @@ void PrintRunReport(std::FILE* out, const std::string& title, const RunReport& r
                      e.high, e.blocks, e.blockLength);
     }
     std::fprintf(out, "  dropped %zu\n", report.dropped);
-    for (const std::string& warning : report.warnings) {
-        std::fprintf(out, "  warning: %s\n", warning.c_str());
+    for (const RunWarning& warning : report.warnings) {
+        std::fprintf(out, "  warning: %s\n", RunWarningWords(warning).c_str());
     }
 }
 
@@ -34,10 +100,10 @@ void PrintSamplingFacts(std::FILE* out, const Run& run)
                  static_cast<double>(f.looksInPasses) / samples, f.probes, f.resets);
     std::fprintf(out, "  each duration is exact to %.7f ms\n", f.errorBoundMs);
     for (const auto& drop : f.drops) {
-        std::fprintf(out, "  dropped %zu: %s\n", drop.second, drop.first.c_str());
+        std::fprintf(out, "  dropped %zu: %s\n", drop.second, DropWords(drop.first));
     }
-    for (const std::string& note : f.notes) {
-        std::fprintf(out, "  warning: %s\n", note.c_str());
+    if (f.backToBack) {
+        std::fprintf(out, "  warning: %s\n", RunWarningWords({RunWarning::BackToBack}).c_str());
     }
 }
 

@@ -14,6 +14,8 @@ namespace
 {
 
 const char kFormat[] = "zolvik-report record";
+// 2: warnings and drops as codes. Records without a version (1) keep them as sentences.
+constexpr int kFormatVersion = 2;
 
 json SummaryJson(const RunReport& r)
 {
@@ -39,7 +41,7 @@ json SamplingJson(const Run& run)
     }
     json drops = json::object();
     for (const auto& drop : f.drops) {
-        drops[drop.first] = drop.second;
+        drops[DropCode(drop.first)] = drop.second;
     }
     const double samples = run.samples.empty() ? 1 : static_cast<double>(run.samples.size());
     return {{"looks", f.looks},
@@ -80,24 +82,115 @@ json ControlJson(const ControlEstimate& e)
             {"high", interval ? json(e.high) : json(nullptr)}};
 }
 
-json RunJson(const Run& run, const RunAnalysis& analysis,
-             const std::vector<std::string>& moreWarnings)
+// The sentences records before format 2 kept, and their codes. A sentence that maps to none is
+// kept as text.
+const std::pair<const char*, const char*> kOldWarnings[] = {
+    {"too few samples for an interval", "too_few_samples"},
+    {"drifted:", "drifted"},
+    {"unstable:", "unstable"},
+    {"passes were dropped", "many_dropped"},
+    {"passes ran back to back", "passes_back_to_back"},
+    {"the drawing area changed during the run", "drawing_area_changed"},
+    {"interrupted:", "interrupted"},
+    {"recorded in another environment", "other_environment"},
+};
+const std::pair<const char*, const char*> kOldDrops[] = {
+    {"the looks around a change left room for two passes", "two_passes"},
+    {"the readout changed in a way no single pass explains", "implausible"},
+    {"Zolvik was minimized", "minimized"},
+    {"Zolvik's window was hidden", "hidden"},
+    {"Zolvik's drawing area was not wholly on the screen", "off_screen"},
+    {"a window lay over Zolvik's readout", "covered"},
+    {"the readout could not be read", "undecodable"},
+};
+
+// An older record's runs in format 2, so that one file keeps one format: each warning a code
+// (with the sentence it was, which holds its figures), each drop keyed by its code.
+void UpgradeRuns(json& document)
+{
+    if (!document.contains("runs") || !document["runs"].is_array()) {
+        return;
+    }
+    for (json& run : document["runs"]) {
+        if (run.contains("warnings") && run["warnings"].is_array()) {
+            json warnings = json::array();
+            for (const json& w : run["warnings"]) {
+                const std::string text = w.is_string() ? w.get<std::string>() : w.dump();
+                std::string code = "text";
+                for (const auto& [sentence, known] : kOldWarnings) {
+                    code = text.find(sentence) != std::string::npos ? known : code;
+                }
+                warnings.push_back({{"code", code}, {"text", text}});
+            }
+            run["warnings"] = warnings;
+        }
+        json* sampling =
+            run.contains("sampling") && run["sampling"].is_object() ? &run["sampling"] : nullptr;
+        if (sampling && sampling->contains("dropped_by_reason") &&
+            (*sampling)["dropped_by_reason"].is_object()) {
+            json drops = json::object();
+            for (const auto& [key, count] : (*sampling)["dropped_by_reason"].items()) {
+                std::string code = key;
+                for (const auto& [sentence, known] : kOldDrops) {
+                    code = key == sentence ? known : code;
+                }
+                drops[code] = count;
+            }
+            (*sampling)["dropped_by_reason"] = drops;
+        }
+    }
+}
+
+// A warning as a record keeps it: its code, and the figures its words give.
+json WarningJson(const RunWarning& w)
+{
+    json warning = {{"code", RunWarningCode(w.kind)}};
+    switch (w.kind) {
+    case RunWarning::TooFewSamples:
+        warning["needed"] = w.a;
+        break;
+    case RunWarning::Drifted:
+        warning["first_half_ms"] = w.a;
+        warning["second_half_ms"] = w.b;
+        warning["ratio"] = w.c;
+        break;
+    case RunWarning::Unstable:
+        warning["robust_cv"] = w.a;
+        warning["usual_below"] = w.b;
+        break;
+    case RunWarning::ManyDropped:
+        warning["dropped"] = w.a;
+        warning["looked"] = w.b;
+        break;
+    case RunWarning::BackToBack:
+    case RunWarning::AreaChanged:
+    case RunWarning::Interrupted:
+    case RunWarning::OtherEnvironment:
+        break;
+    }
+    return warning;
+}
+
+json RunJson(const Run& run, const RunAnalysis& analysis, bool otherEnvironment)
 {
     const RunReport& report = analysis.report;
     const json samples = SamplesJson(run.samples);
-    json warnings = report.warnings;
-    for (const std::string& warning : moreWarnings) {
-        warnings.push_back(warning);
+    std::vector<RunWarning> all = report.warnings;
+    const struct {
+        bool when;
+        RunWarning::Kind kind;
+    } recorded[] = {{otherEnvironment, RunWarning::OtherEnvironment},
+                    {run.sampling.backToBack, RunWarning::BackToBack},
+                    {run.areaChanged, RunWarning::AreaChanged},
+                    {run.interrupted, RunWarning::Interrupted}};
+    for (const auto& r : recorded) {
+        if (r.when) {
+            all.push_back({r.kind});
+        }
     }
-    for (const std::string& note : run.sampling.notes) {
-        warnings.push_back(note);
-    }
-    if (run.areaChanged) {
-        warnings.push_back("the drawing area changed during the run: its passes drew different "
-                           "amounts of work");
-    }
-    if (run.interrupted) {
-        warnings.push_back("interrupted: stopped before its end (Ctrl+C or its console closed)");
+    json warnings = json::array();
+    for (const RunWarning& warning : all) {
+        warnings.push_back(WarningJson(warning));
     }
     json area = nullptr;
     if (run.areaWidth > 0 || run.areaHeight > 0) {
@@ -378,10 +471,11 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
 {
     const std::string name = Utf8(path);
     json document = {{"format", kFormat},
+                     {"format_version", kFormatVersion},
                      {"program", ObjectOrNull(provenance.program)},
                      {"environment", ObjectOrNull(provenance.environment)},
                      {"runs", json::array()}};
-    std::vector<std::string> warnings;
+    bool otherEnvironment = false;
     run.number = 1;
     if (FileExists(path)) {
         ResultsFile existing;
@@ -398,12 +492,15 @@ int WriteRecord(const std::wstring& path, bool append, const Provenance& provena
         run.number = existing.runs.empty() ? 1 : existing.runs.back().number + 1;
         if (json::parse(existing.provenance.environment, nullptr, false) !=
             document["environment"]) {
-            warnings.push_back("recorded in another environment than the record's: its figures "
-                               "are not comparable with the other runs'");
+            otherEnvironment = true;
         }
         document = old;
+        if (!document.contains("format_version")) {
+            UpgradeRuns(document);
+        }
     }
-    document["runs"].push_back(RunJson(run, analysis, warnings));
+    document["format_version"] = kFormatVersion;
+    document["runs"].push_back(RunJson(run, analysis, otherEnvironment));
     // The side's noise over every run it now holds, and what two sides like it would take.
     ResultsFile all;
     std::string ignored;

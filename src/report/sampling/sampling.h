@@ -10,6 +10,8 @@
 // ticks.
 #pragma once
 
+#include "model/run.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -35,19 +37,6 @@ struct Look {
     double at = 0;
     Sight sight = Sight::Readable;
     double mean = 0; // the value shown, when readable
-};
-
-// Why a pass was dropped. A look that could not see the readout drops the passes drawn
-// meanwhile (counted once a spell), named by what hid it.
-enum class DropReason {
-    TwoPasses,   // the looks around a change left room for two passes
-    Implausible, // the change fits no single pass (an outside reset, a lost count)
-    Minimized,
-    Hidden,
-    OffScreen,
-    Covered,
-    Undecodable,
-    kCount,
 };
 
 struct Outcome {
@@ -125,6 +114,5 @@ double ControlsFitUntil(const PassTracker& tracker, double now);
 double IdleUntil(const PassTracker& tracker, double now);
 
 std::size_t TotalDrops(const PassTracker& tracker);
-const char* DescribeDrop(DropReason reason);
 // Why the readout cannot be seen, and what to do about it.
 const char* DescribeSight(Sight sight);

@@ -165,29 +165,6 @@ double IdleUntil(const PassTracker& t, double now)
     return std::max(now, nextStart - kBeforeStartMs);
 }
 
-const char* DescribeDrop(DropReason reason)
-{
-    switch (reason) {
-    case DropReason::TwoPasses:
-        return "the looks around a change left room for two passes";
-    case DropReason::Implausible:
-        return "the readout changed in a way no single pass explains";
-    case DropReason::Minimized:
-        return "Zolvik was minimized";
-    case DropReason::Hidden:
-        return "Zolvik's window was hidden";
-    case DropReason::OffScreen:
-        return "Zolvik's drawing area was not wholly on the screen";
-    case DropReason::Covered:
-        return "a window lay over Zolvik's readout";
-    case DropReason::Undecodable:
-        return "the readout could not be read";
-    case DropReason::kCount:
-        break;
-    }
-    return "";
-}
-
 const char* DescribeSight(Sight sight)
 {
     switch (sight) {

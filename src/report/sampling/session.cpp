@@ -241,8 +241,10 @@ bool LookOnce(Session& s)
             PairedControl(s, sample);
         }
     } else if (outcome.kind == Outcome::Dropped) {
-        Trace(s, look.at, "look", seen, std::string("dropped: ") + DescribeDrop(outcome.reason));
-        s.port.say(std::string("dropped: ") + DescribeDrop(outcome.reason));
+        Trace(s, look.at, "look", seen, std::string("dropped: ") + DropCode(outcome.reason));
+        if (s.port.dropped) {
+            s.port.dropped(outcome.reason);
+        }
         Happened(s, look.at);
     } else {
         Trace(s, look.at, "look", seen, "no new pass");

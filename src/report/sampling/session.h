@@ -31,6 +31,8 @@ struct ProgramPort {
     std::function<Answer(double timeoutMs)> probe;
     std::function<Answer(double timeoutMs)> reset;
     std::function<void(const std::string& line)> say;
+    // A pass dropped, and why: worded by whoever shows it. Empty: not shown.
+    std::function<void(DropReason reason)> dropped;
     std::function<bool(const Sample& sample)> record; // false: the results cannot be written
     std::function<void(const TraceEntry& entry)> trace;
     // A person asked the run to stop (Ctrl+C): it ends keeping what it has. Empty: never.

@@ -57,13 +57,6 @@ double RobustSpread(const std::vector<double>& durations, double median)
     return median > 0 ? 1.4826 * Median(deviations) / median : 0;
 }
 
-template <typename... Values> std::string Format(const char* format, Values... values)
-{
-    char text[200];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
-
 // The early and late halves of a run disagree beyond their intervals: the machine drifted.
 void WarnOfDrift(const std::vector<double>& durations, std::size_t blocks, RunReport& report)
 {
@@ -75,9 +68,7 @@ void WarnOfDrift(const std::vector<double>& durations, std::size_t blocks, RunRe
     const MedianEstimate late = EstimateWithBlocks({middle, durations.end()}, blocks / 2);
     if (early.high < late.low || late.high < early.low) {
         report.warnings.push_back(
-            Format("drifted: the first half's median %.6f ms and the second half's %.6f ms "
-                   "disagree beyond their intervals (ratio %.3f)",
-                   early.median, late.median, late.median / early.median));
+            {RunWarning::Drifted, early.median, late.median, late.median / early.median});
     }
 }
 
@@ -154,22 +145,40 @@ RunReport ReportRun(const std::vector<double>& durations, std::size_t dropped)
     report.estimate = EstimateMedian(durations);
     if (report.estimate.freedom == 0) {
         report.warnings.push_back(
-            "too few samples for an interval: " + std::to_string(kMinBlocks * kMinBlockLength) +
-            " or more are needed");
+            {RunWarning::TooFewSamples, static_cast<double>(kMinBlocks * kMinBlockLength)});
     }
     WarnOfDrift(durations, report.estimate.blocks, report);
     const double spread = RobustSpread(durations, report.estimate.median);
     if (spread > kUnusualSpread) {
-        report.warnings.push_back(
-            Format("unstable: the spread of its passes (robust CV %.0f %%) is far above the "
-                   "usual (under %.0f %%)",
-                   spread * 100, kUnusualSpread * 100));
+        report.warnings.push_back({RunWarning::Unstable, spread, kUnusualSpread});
     }
     const std::size_t looked = durations.size() + dropped;
     if (static_cast<double>(dropped) > kManyDropped * static_cast<double>(looked)) {
-        report.warnings.push_back(std::to_string(dropped) + " of " + std::to_string(looked) +
-                                  " passes were dropped: the run says less than its samples "
-                                  "suggest (the reasons are with its sampling figures)");
+        report.warnings.push_back(
+            {RunWarning::ManyDropped, static_cast<double>(dropped), static_cast<double>(looked)});
     }
     return report;
+}
+
+const char* RunWarningCode(RunWarning::Kind kind)
+{
+    switch (kind) {
+    case RunWarning::TooFewSamples:
+        return "too_few_samples";
+    case RunWarning::Drifted:
+        return "drifted";
+    case RunWarning::Unstable:
+        return "unstable";
+    case RunWarning::ManyDropped:
+        return "many_dropped";
+    case RunWarning::BackToBack:
+        return "passes_back_to_back";
+    case RunWarning::AreaChanged:
+        return "drawing_area_changed";
+    case RunWarning::Interrupted:
+        return "interrupted";
+    case RunWarning::OtherEnvironment:
+        return "other_environment";
+    }
+    return "";
 }

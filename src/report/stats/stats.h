@@ -49,11 +49,32 @@ MedianEstimate EstimateMedian(const std::vector<double>& durations);
 // Two-sided 95 % Student t quantile.
 double TQuantile95(double freedom);
 
+// What makes a run say less than it seems to, with the figures its words need. The first four
+// come from the run's passes; the rest from how it was recorded.
+struct RunWarning {
+    enum Kind {
+        TooFewSamples,    // a: the passes an interval needs
+        Drifted,          // a, b: the halves' medians in ms; c: their ratio
+        Unstable,         // a: the passes' robust coefficient of variation; b: the usual, below
+        ManyDropped,      // a: passes dropped; b: passes looked at
+        BackToBack,       // passes longer than the timer: one in nine unseen at resets
+        AreaChanged,      // the drawing area changed during the run
+        Interrupted,      // stopped by Ctrl+C or its console closed before its end
+        OtherEnvironment, // appended to a record made in another environment
+    };
+    Kind kind;
+    double a = 0;
+    double b = 0;
+    double c = 0;
+};
+// Its stable code in records: "too_few_samples", "drifted", "unstable", ...
+const char* RunWarningCode(RunWarning::Kind kind);
+
 struct RunReport {
     Summary summary;
     MedianEstimate estimate;
     std::size_t dropped = 0;
-    std::vector<std::string> warnings;
+    std::vector<RunWarning> warnings;
 };
 
 // `dropped` counts the passes the sampler could not be sure of; unknown (0) for files.

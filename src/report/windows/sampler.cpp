@@ -137,15 +137,10 @@ void GatherFacts(const PassTracker& tracker, const SessionResult& result, Run& r
     facts.errorBoundMs = result.maxErrorMs;
     for (int reason = 0; reason < static_cast<int>(DropReason::kCount); ++reason) {
         if (tracker.drops[reason] > 0) {
-            facts.drops.emplace_back(DescribeDrop(static_cast<DropReason>(reason)),
-                                     tracker.drops[reason]);
+            facts.drops.emplace_back(static_cast<DropReason>(reason), tracker.drops[reason]);
         }
     }
-    if (result.backToBack) {
-        facts.notes.push_back("passes ran back to back: each took longer than the 500 ms timer, "
-                              "so one pass in nine, drawn while the history was reset, went "
-                              "unseen");
-    }
+    facts.backToBack = result.backToBack;
     run.dropped = TotalDrops(tracker);
 }
 
@@ -227,6 +222,9 @@ int SampleWindow(HWND window, HWND button, const Options& options, const CsvSink
         EndProgressLine(progress);
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
+    };
+    port.dropped = [&port](DropReason reason) {
+        port.say(std::string("dropped: ") + DropWords(reason));
     };
     port.record = [&sink, &progress, runIndex](const Sample& sample) {
         const long count = static_cast<long>(sample.index);
