@@ -46,7 +46,7 @@ import json, sys
 import numpy as np
 rows = np.array([list(map(float, r.split())) for r in sys.argv[2].strip().splitlines()])
 slope = np.polyfit(rows[:, 0] / 1e6, rows[:, 1], 1)[0]
-fit = json.load(open(sys.argv[1]))["fit"]["on_screen"]["components"]["per million pixels"]
+fit = json.load(open(sys.argv[1]))["fit"]["on_screen"]["components"]["per_million_pixels"]
 print("slope by area alone %.3f ms per million pixels (lines included); the sweep's per pixel "
       "%.3f (%.3f-%.3f): %s" % (slope, fit["value"], fit["low"], fit["high"],
       "within" if fit["low"] <= slope <= fit["high"] else "outside"))

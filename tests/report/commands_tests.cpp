@@ -185,7 +185,7 @@ TEST_F(ReportCommands, TwoSweepsCompareAsTextMarkdownOrJson)
         EXPECT_EQ(CompareFiles(paths, json, out, err), kExitOk);
     });
     const nlohmann::json parsed = nlohmann::json::parse(jsonText);
-    EXPECT_EQ(parsed["on_screen"][1]["cost"], "per line call");
+    EXPECT_EQ(parsed["on_screen"][1]["cost"], "per_line_call");
     EXPECT_EQ(parsed["on_screen"][1]["direction"], "higher");
     EXPECT_EQ(parsed["on_screen"][2]["direction"], "cannot_tell");
     EXPECT_EQ(parsed["fits"]["b_on_screen"], "fits");

@@ -4,6 +4,7 @@
 #include "exit_codes.h"
 #include "report_files.h"
 #include "sweep_data.h"
+#include "output/sweep_output.h"
 #include "results/sweep_record.h"
 #include "stats/sweep_fit.h"
 
@@ -21,7 +22,13 @@ using ReportSweep = ReportFiles;
 TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
 {
     SweepRecord record = Sweep("sweep-a");
-    record.warnings = {"asked for 408 x 388, got 408 x 390"};
+    SweepWarning asked;
+    asked.kind = SweepWarning::AreaNotAsAsked;
+    asked.askedWidth = 408;
+    asked.askedHeight = 388;
+    asked.gotWidth = 408;
+    asked.gotHeight = 390;
+    record.warnings = {asked};
     const std::wstring path = Path(L"sweep \u00e9.json");
     std::string error;
     ASSERT_EQ(WriteSweepRecord(path, record, FitSweep(record.visits), error), kExitOk) << error;
@@ -35,13 +42,20 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
         EXPECT_EQ(back.visits[i].passes, record.visits[i].passes);
         EXPECT_EQ(back.visits[i].controls, record.visits[i].controls);
     }
-    EXPECT_EQ(back.warnings, record.warnings);
+    ASSERT_EQ(back.warnings.size(), 1u);
+    EXPECT_EQ(SweepWarningWords(back.warnings[0]),
+              "asked for a client area of 408 x 388, got 408 x 390");
     const json written = json::parse(Content(path));
     EXPECT_TRUE(written["fit"]["on_screen"]["stands"].get<bool>());
     // How the model fits is a code for scripts, not a sentence.
     EXPECT_EQ(written["fit"]["on_screen"]["state"], "fits");
     EXPECT_EQ(written["visits"][0]["drawing_area"], "400 x 300");
-    EXPECT_EQ(written["fit"]["on_screen"]["components"]["per line call"]["unit"], "us");
+    EXPECT_EQ(written["fit"]["on_screen"]["components"]["per_line_call"]["unit"], "us");
+    // Warnings are codes with their figures; the format says its version.
+    EXPECT_EQ(written["format_version"], 2);
+    EXPECT_EQ(written["warnings"][0], json({{"code", "area_not_as_asked"},
+                                            {"asked", {{"width", 408}, {"height", 388}}},
+                                            {"got", {{"width", 408}, {"height", 390}}}}));
 
     const std::wstring broken =
         Write(L"broken.json", R"({"format": "zolvik-report sweep", "visits": [{"client_area":)"
@@ -49,6 +63,16 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
     EXPECT_FALSE(ReadSweepRecord(broken, back, error));
     EXPECT_NE(error.find("visits[0]"), std::string::npos) << error;
     EXPECT_FALSE(IsSweepFile(Write(L"record.json", R"({"format": "zolvik-report record"})")));
+
+    // A sweep of the first format: its warnings were sentences, read and shown as they are.
+    json first = written;
+    first.erase("format_version");
+    first["warnings"] = {"asked for a client area of 400 x 300, got 400 x 302"};
+    ASSERT_TRUE(ReadSweepRecord(Write(L"first.json", first.dump()), back, error)) << error;
+    ASSERT_EQ(back.warnings.size(), 1u);
+    EXPECT_EQ(back.warnings[0].kind, SweepWarning::Text);
+    EXPECT_EQ(SweepWarningWords(back.warnings[0]),
+              "asked for a client area of 400 x 300, got 400 x 302");
 
     // What the platform told that is no JSON is written as null, never as a record that
     // cannot be read back.

@@ -1,5 +1,6 @@
 #include "model/run.h"
 #include "model/grid.h"
+#include "model/sweep.h"
 
 Run NumberedRun(int number, std::vector<Sample> samples)
 {
@@ -55,4 +56,17 @@ std::string AreaText(const Run& run)
 {
     return run.areaWidth > 0 || run.areaHeight > 0 ? AreaName({run.areaWidth, run.areaHeight})
                                                    : std::string();
+}
+
+const char* SweepWarningCode(SweepWarning::Kind kind)
+{
+    switch (kind) {
+    case SweepWarning::AreaNotAsAsked:
+        return "area_not_as_asked";
+    case SweepWarning::VisitLeftOut:
+        return "visit_left_out";
+    case SweepWarning::Text:
+        return "text";
+    }
+    return "text";
 }

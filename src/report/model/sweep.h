@@ -19,10 +19,24 @@ struct SweepVisit {
     std::size_t dropped = 0;
 };
 
+// What a sweep warns of: a client area the window would not take as asked (and what it took),
+// or a visit left out because the window changed size during it.
+struct SweepWarning {
+    enum Kind { AreaNotAsAsked, VisitLeftOut, Text } kind = Text;
+    int askedWidth = 0;
+    int askedHeight = 0;
+    int gotWidth = 0;
+    int gotHeight = 0;
+    int visit = 0;
+    std::string text; // Text: a sentence from an older record, shown as it is
+};
+// Its stable code in records: "area_not_as_asked", "visit_left_out", "text".
+const char* SweepWarningCode(SweepWarning::Kind kind);
+
 // What a sweep recorded, with where it ran.
 struct SweepRecord {
     Provenance provenance;
     std::string started; // UTC, ISO 8601
     std::vector<SweepVisit> visits;
-    std::vector<std::string> warnings;
+    std::vector<SweepWarning> warnings;
 };

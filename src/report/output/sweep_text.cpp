@@ -10,6 +10,38 @@
 #include <cmath>
 #include <sstream>
 
+const char* CostName(Cost cost)
+{
+    switch (cost) {
+    case Cost::Fixed:
+        return "fixed";
+    case Cost::PerLineCall:
+        return "per line call";
+    case Cost::PerHorizontalLineCall:
+        return "per horizontal line call";
+    case Cost::PerVerticalLineCall:
+        return "per vertical line call";
+    case Cost::PerMillionPixels:
+        return "per million pixels";
+    }
+    return "";
+}
+
+std::string SweepWarningWords(const SweepWarning& w)
+{
+    switch (w.kind) {
+    case SweepWarning::AreaNotAsAsked:
+        return "asked for a client area of " + std::to_string(w.askedWidth) + " x " +
+               std::to_string(w.askedHeight) + ", got " + std::to_string(w.gotWidth) + " x " +
+               std::to_string(w.gotHeight);
+    case SweepWarning::VisitLeftOut:
+        return "visit " + std::to_string(w.visit) + " left out: the window changed size during it";
+    case SweepWarning::Text:
+        return w.text;
+    }
+    return w.text;
+}
+
 namespace
 {
 
@@ -158,8 +190,8 @@ void PrintSweep(std::FILE* out, const SweepRecord& record, const SweepFit& fit)
         PrintModel(out, "with horizontal and vertical line calls apart", fit.screenApart,
                    fit.memoryApart);
     }
-    for (const std::string& warning : record.warnings) {
-        std::fprintf(out, "warning: %s\n", warning.c_str());
+    for (const SweepWarning& warning : record.warnings) {
+        std::fprintf(out, "warning: %s\n", SweepWarningWords(warning).c_str());
     }
 }
 
@@ -261,7 +293,7 @@ nlohmann::json RatiosJson(const std::vector<ComponentRatio>& ratios)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const ComponentRatio& r : ratios) {
-        list.push_back({{"cost", CostName(r.cost)},
+        list.push_back({{"cost", CostCode(r.cost)},
                         {"unit", CostUnit(r.cost)},
                         {"a", r.base},
                         {"b", r.other},

@@ -16,12 +16,63 @@ namespace
 {
 
 const char kSweepFormat[] = "zolvik-report sweep";
+// 2: warnings and cost names as codes. Sweeps without a version (1) keep them as sentences and
+// names, and read as they are.
+constexpr int kSweepFormatVersion = 2;
+
+json WarningJson(const SweepWarning& w)
+{
+    json warning = {{"code", SweepWarningCode(w.kind)}};
+    switch (w.kind) {
+    case SweepWarning::AreaNotAsAsked:
+        warning["asked"] = {{"width", w.askedWidth}, {"height", w.askedHeight}};
+        warning["got"] = {{"width", w.gotWidth}, {"height", w.gotHeight}};
+        break;
+    case SweepWarning::VisitLeftOut:
+        warning["visit"] = w.visit;
+        break;
+    case SweepWarning::Text:
+        warning["text"] = w.text;
+        break;
+    }
+    return warning;
+}
+
+// A warning as a sweep record of either format keeps it; anything else is kept as its text.
+SweepWarning ReadWarning(const json& w)
+{
+    SweepWarning warning;
+    const auto number = [](const json& object, const char* outer, const char* inner) {
+        return object.contains(outer) && object[outer].is_object() &&
+                       object[outer].contains(inner) && object[outer][inner].is_number_integer()
+                   ? object[outer][inner].get<int>()
+                   : 0;
+    };
+    if (w.is_object() && w.value("code", "") == SweepWarningCode(SweepWarning::AreaNotAsAsked)) {
+        warning.kind = SweepWarning::AreaNotAsAsked;
+        warning.askedWidth = number(w, "asked", "width");
+        warning.askedHeight = number(w, "asked", "height");
+        warning.gotWidth = number(w, "got", "width");
+        warning.gotHeight = number(w, "got", "height");
+    } else if (w.is_object() &&
+               w.value("code", "") == SweepWarningCode(SweepWarning::VisitLeftOut) &&
+               w.contains("visit") && w["visit"].is_number_integer()) {
+        warning.kind = SweepWarning::VisitLeftOut;
+        warning.visit = w["visit"].get<int>();
+    } else {
+        warning.text = w.is_string() ? w.get<std::string>()
+                       : w.is_object() && w.contains("text") && w["text"].is_string()
+                           ? w["text"].get<std::string>()
+                           : w.dump();
+    }
+    return warning;
+}
 
 json ComponentsJson(const ModelFit& fit)
 {
     json components = json::object();
     for (const Component& c : fit.components) {
-        components[CostName(c.cost)] = {{"unit", CostUnit(c.cost)},
+        components[CostCode(c.cost)] = {{"unit", CostUnit(c.cost)},
                                         {"value", c.value},
                                         {"standard_error", c.standardError},
                                         {"low", c.low},
@@ -145,9 +196,7 @@ bool ParseSweep(const json& document, SweepRecord& record, const std::string& na
     }
     if (document.contains("warnings") && document["warnings"].is_array()) {
         for (const json& w : document["warnings"]) {
-            if (w.is_string()) {
-                record.warnings.push_back(w.get<std::string>());
-            }
+            record.warnings.push_back(ReadWarning(w));
         }
     }
     return true;
@@ -162,13 +211,18 @@ int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, const 
     for (std::size_t i = 0; i < record.visits.size(); ++i) {
         visits.push_back(VisitJson(record.visits[i], i + 1));
     }
+    json warnings = json::array();
+    for (const SweepWarning& w : record.warnings) {
+        warnings.push_back(WarningJson(w));
+    }
     const json document = {{"format", kSweepFormat},
+                           {"format_version", kSweepFormatVersion},
                            {"program", ObjectOrNull(record.provenance.program)},
                            {"environment", ObjectOrNull(record.provenance.environment)},
                            {"started", record.started},
                            {"visits", visits},
                            {"fit", FitJson(fit)},
-                           {"warnings", record.warnings}};
+                           {"warnings", warnings}};
     return WriteNewFile(path, document.dump(1) + "\n", error);
 }
 

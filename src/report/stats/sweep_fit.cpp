@@ -254,19 +254,19 @@ SweepFit FitSweep(const std::vector<SweepVisit>& visits)
     return fit;
 }
 
-const char* CostName(Cost cost)
+const char* CostCode(Cost cost)
 {
     switch (cost) {
     case Cost::Fixed:
         return "fixed";
     case Cost::PerLineCall:
-        return "per line call";
+        return "per_line_call";
     case Cost::PerHorizontalLineCall:
-        return "per horizontal line call";
+        return "per_horizontal_line_call";
     case Cost::PerVerticalLineCall:
-        return "per vertical line call";
+        return "per_vertical_line_call";
     case Cost::PerMillionPixels:
-        return "per million pixels";
+        return "per_million_pixels";
     }
     return "";
 }

@@ -16,8 +16,8 @@ enum class Cost {
     PerVerticalLineCall,
     PerMillionPixels
 };
-// Their names, as records key them and people read them: "fixed", "per line call", ...
-const char* CostName(Cost cost);
+// Their stable codes, as records key them: "fixed", "per_line_call", ...
+const char* CostCode(Cost cost);
 const char* CostUnit(Cost cost); // "ms" or "us"
 
 // One cost of the model, with its 95 % interval.

@@ -143,9 +143,13 @@ int Visit(HWND window, HWND button, const Options& options, std::FILE* trace, Pr
         return kExitWindowClosed;
     }
     if (got.width != area.width || got.height != area.height) {
-        record.warnings.push_back("asked for a client area of " + std::to_string(area.width) +
-                                  " x " + std::to_string(area.height) + ", got " +
-                                  std::to_string(got.width) + " x " + std::to_string(got.height));
+        SweepWarning warning;
+        warning.kind = SweepWarning::AreaNotAsAsked;
+        warning.askedWidth = area.width;
+        warning.askedHeight = area.height;
+        warning.gotWidth = got.width;
+        warning.gotHeight = got.height;
+        record.warnings.push_back(warning);
     }
     SweepVisit visit;
     visit.clientWidth = got.width;
@@ -155,8 +159,10 @@ int Visit(HWND window, HWND button, const Options& options, std::FILE* trace, Pr
     const int code =
         SampleWindow(window, button, options, CsvSink(), trace, progress, index, sampled);
     if (sampled.areaChanged) {
-        record.warnings.push_back("visit " + std::to_string(index) +
-                                  " left out: the window changed size during it");
+        SweepWarning warning;
+        warning.kind = SweepWarning::VisitLeftOut;
+        warning.visit = index;
+        record.warnings.push_back(warning);
     } else if (!sampled.samples.empty()) {
         visit.passes = DurationsOf(sampled.samples);
         visit.controls = DurationsOf(sampled.controls);
