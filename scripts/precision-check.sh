@@ -9,7 +9,11 @@
 #             runs a side, plain and planted in turn
 #   machine   every process of the session stopped 1 ms in every 4 ms (slow_machine.py)
 #             while B is recorded: a slower machine, which must not read as a slower driver
-#   scripts/precision-check.sh [P [N [TRIES [ONLY]]]]   (ONLY: same, planted or machine)
+#   traced    Zolvik restarted for each side, for B with Wine's GDI trace (WINEDEBUG=+gdi,
+#             into /dev/null): a cost on every line call in Zolvik's process alone, steadier
+#             than stopping it; its size measured first by two long runs a side in turn
+#   scripts/precision-check.sh [P [N [TRIES [ONLY]]]]
+#   (ONLY: same, planted, machine or traced; all but traced without it)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -55,6 +59,16 @@ verdict() {
         </dev/null | tr -d '\r' | sed -n '/^B: [a-z]*[: 0-9]/,/next:/p' | sed 's/^/  /'
 }
 
+# Zolvik started anew with WINEDEBUG=$1; as a driver switch would, it waits for the window.
+restart_zolvik() {
+    "$ZOLVIK_WINE" "$build/zolvik_probe.exe" escape </dev/null >/dev/null 2>&1 || true
+    zolvik_wait_gone "$zolvik_pid" 15 || kill "$zolvik_pid" 2>/dev/null || true
+    (cd "$build" && WINEDEBUG=$1 exec "$ZOLVIK_WINE" Zolvik.exe </dev/null >/dev/null 2>&1) &
+    zolvik_pid=$!
+    (cd "$build" && "$ZOLVIK_WINE" zolvik_probe.exe wait </dev/null >/dev/null)
+    sleep 2
+}
+
 # The plant's own size: two runs of 120 a side, plain and planted in turn, compared as they
 # are, the sides taking turns so that drift falls on both.
 plant_size() {
@@ -86,6 +100,26 @@ if [ -z "$only" ] || [ "$only" = planted ]; then
     side planted-a ""
     side planted-b zolvik
     verdict planted-a planted-b
+fi
+if [ "$only" = traced ]; then
+    echo "$(date +%T) traced"
+    rm -f "$out"/size-t?.json
+    for round in 1 2; do
+        restart_zolvik -all
+        (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe --samples 120 --append \
+            --json "$out/size-ta.json" </dev/null >/dev/null 2>&1)
+        restart_zolvik +gdi
+        (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe --samples 120 --append \
+            --json "$out/size-tb.json" </dev/null >/dev/null 2>&1)
+    done
+    echo "the plant's size, 2 runs of 120 a side in turn:"
+    verdict size-ta size-tb
+    restart_zolvik -all
+    side traced-a ""
+    restart_zolvik +gdi
+    side traced-b ""
+    verdict traced-a traced-b
+    restart_zolvik -all
 fi
 if [ -z "$only" ] || [ "$only" = machine ]; then
     echo "$(date +%T) machine"

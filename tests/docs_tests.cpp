@@ -160,8 +160,8 @@ TEST(Docs, TheDesignNotesRoomsAreTheTreeAndIncludesRunDown)
     const auto start = design.find("## The rooms, from the ground floor up");
     ASSERT_NE(start, std::string::npos);
     const std::string table = design.substr(start, design.find("\n## ", start + 3) - start);
-    const std::map<std::string, int> floors = {{"ground", 1}, {"2", 2}, {"3", 3},
-                                               {"4", 4},      {"5", 5}, {"top", 6}};
+    const std::map<std::string, int> floors = {{"ground", 1}, {"2", 2}, {"3", 3},  {"4", 4},
+                                               {"5", 5},      {"6", 6}, {"top", 7}};
     std::map<std::string, int> floorOf;
     const std::regex row(R"(\n\| (ground|top|\d) \| ([^|]+) \|)");
     const std::regex name("`([^`]+)`");

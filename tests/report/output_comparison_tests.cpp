@@ -203,13 +203,14 @@ TEST(ReportPower, DifferentKnownPowerSourcesOrSchemesAreWarnedOfUnknownOnesAreNo
     const std::vector<EnvironmentRow> rows = EnvironmentRows(sides);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_FALSE(rows[0].differs); // adapter, sorted first
-    const std::vector<std::string> warnings = PowerWarnings(rows);
+    const std::vector<ComparisonWarning> warnings = PowerWarnings(rows);
     ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0].rfind("the sides ran on different power schemes (A Balanced, B Power "
-                                "saver)",
-                                0),
+    EXPECT_EQ(warnings[0].kind, ComparisonWarning::PowerSchemes);
+    EXPECT_EQ(warnings[0].values, (std::vector<std::string>{"A Balanced", "B Power saver"}));
+    EXPECT_EQ(ComparisonWarningWords(warnings[0])
+                  .rfind("the sides ran on different power schemes (A Balanced, B Power saver)", 0),
               0u)
-        << warnings[0];
+        << ComparisonWarningWords(warnings[0]);
 }
 
 // "How to reproduce" says how the records were made: the sides in turn, a run at a time, where

@@ -170,7 +170,8 @@ int WriteComparisonPlot(const std::wstring& path, const ComparedSides& compared,
         svg.Text(kPlotWidth / 2, kBottom + 62, names.substr(0, 150), "middle", 11);
     }
     if (!compared.warnings.empty()) {
-        svg.Text(kPlotWidth / 2, 44, "warning: " + compared.warnings.front(), "middle", 12,
+        svg.Text(kPlotWidth / 2, 44,
+                 "warning: " + ComparisonWarningWords(compared.warnings.front()), "middle", 12,
                  "fill=\"#c0392b\"");
     }
     DrawVerdicts(svg, compared, first);

@@ -47,10 +47,11 @@ void PrintSide(std::FILE* out, const ComparedSide& side)
 
 // The environments side by side; a star marks what differs. Beyond two sides a field that
 // is the same everywhere takes one line.
-void PrintEnvironments(std::FILE* out, const std::vector<ComparedSide>& sides)
+void PrintEnvironments(std::FILE* out, const ComparedSides& compared)
 {
+    const std::vector<ComparedSide>& sides = compared.sides;
     std::fprintf(out, "environment:\n");
-    for (const EnvironmentRow& row : EnvironmentRows(sides)) {
+    for (const EnvironmentRow& row : compared.environment) {
         const bool same = std::all_of(row.values.begin(), row.values.end(),
                                       [&](const std::string& v) { return v == row.values[0]; });
         if (sides.size() > 2 && same) {
@@ -160,6 +161,57 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
 
 } // namespace
 
+std::string ComparisonWarningWords(const ComparisonWarning& w)
+{
+    std::string list;
+    for (const std::string& value : w.values) {
+        list += (list.empty() ? "" : ", ") + value;
+    }
+    const std::string power =
+        "): a laptop on battery or a power-saving scheme draws slower, whatever its driver";
+    switch (w.kind) {
+    case ComparisonWarning::DifferentAreas:
+        return "the runs drew different drawing areas (" + list +
+               "): their ratio compares different work, not drivers";
+    case ComparisonWarning::AreaChanged:
+        return w.side + " run " + std::to_string(w.run) +
+               ": the drawing area changed during the run";
+    case ComparisonWarning::Interrupted:
+        return w.side + " run " + std::to_string(w.run) + ": interrupted before its end; its " +
+               std::to_string(w.samples) + " samples count as a shorter run";
+    case ComparisonWarning::PowerSources:
+        return "the sides ran on different power sources (" + list + power;
+    case ComparisonWarning::PowerSchemes:
+        return "the sides ran on different power schemes (" + list + power;
+    case ComparisonWarning::NoControl:
+        return w.side + " has no control measurement (a CSV file keeps none): the machine's "
+                        "speed cannot be told from the driver's; record into a record (--json) "
+                        "to tell them apart";
+    case ComparisonWarning::MachineChanged: {
+        const double m = w.memory.value;
+        char figures[160];
+        std::snprintf(figures, sizeof figures, "%.2fx as %s during ", m > 1 ? m : 1 / m,
+                      m > 1 ? "slow" : "fast");
+        char value[40];
+        std::snprintf(value, sizeof value, "/A %.2f, ", m);
+        return "the machine itself ran " + std::string(figures) + w.side +
+               " as during A (the same grid drawn in memory: " + w.side + value +
+               IntervalText(w.memory.low, w.memory.high) + "): a change of the machine's " +
+               "speed between the sides, not the driver, moves raw times as much";
+    }
+    }
+    return "";
+}
+
+std::vector<std::string> ComparisonWarningsWords(const ComparedSides& compared)
+{
+    std::vector<std::string> words;
+    for (const ComparisonWarning& warning : compared.warnings) {
+        words.push_back(ComparisonWarningWords(warning));
+    }
+    return words;
+}
+
 std::string MedianCell(const SideEstimate& e)
 {
     char text[120];
@@ -214,9 +266,9 @@ void PrintComparison(std::FILE* out, const ComparedSides& compared)
     }
     if (std::any_of(sides.begin(), sides.end(),
                     [](const ComparedSide& side) { return side.file.record; })) {
-        PrintEnvironments(out, sides);
+        PrintEnvironments(out, compared);
     }
-    for (const std::string& warning : compared.warnings) {
+    for (const std::string& warning : ComparisonWarningsWords(compared)) {
         std::fprintf(out, "WARNING: %s\n", warning.c_str());
     }
     if (sides.size() > 2) {
@@ -239,7 +291,7 @@ std::string ComparisonJson(const ComparedSides& compared)
     nlohmann::json json = {{"confidence", 0.95},
                            {"base", compared.sides.front().letter},
                            {"sides", table},
-                           {"warnings", compared.warnings}};
+                           {"warnings", ComparisonWarningsWords(compared)}};
     if (compared.sides.size() == 2) {
         // Two sides keep the flat form that scripts already read.
         const Comparison& c = compared.sides[1].comparison;

@@ -134,7 +134,7 @@ void VerdictTable(std::ostringstream& md, const ComparedSides& compared)
 void EnvironmentTable(std::ostringstream& md, const ComparedSides& compared)
 {
     md << "## Environments\n\n";
-    const std::vector<EnvironmentRow> rows = EnvironmentRows(compared.sides);
+    const std::vector<EnvironmentRow>& rows = compared.environment;
     if (rows.empty()) {
         md << "The results files are CSV files, which record no environment.\n\n";
         return;
@@ -175,37 +175,11 @@ std::string Link(const std::wstring& plot, const std::wstring& markdown)
     return link;
 }
 
-// The sides were recorded in turn where, by their runs' start times, some side's runs do not
-// follow one another: another side's run started between two of them.
-bool RecordedInTurn(const ComparedSides& compared)
-{
-    std::vector<std::pair<std::string, std::size_t>> starts; // ISO 8601 sorts as text
-    for (std::size_t s = 0; s < compared.sides.size(); ++s) {
-        for (const Run& run : compared.sides[s].file.runs) {
-            if (run.started.empty()) {
-                return false;
-            }
-            starts.emplace_back(run.started, s);
-        }
-    }
-    std::sort(starts.begin(), starts.end());
-    std::vector<bool> done(compared.sides.size(), false);
-    for (std::size_t i = 1; i < starts.size(); ++i) {
-        if (starts[i].second != starts[i - 1].second) {
-            if (done[starts[i].second]) {
-                return true;
-            }
-            done[starts[i - 1].second] = true;
-        }
-    }
-    return false;
-}
-
 // The recording commands as the records were made: the sides in turn, a run at a time, where
 // they were; else each side's runs together, spaced by a pause.
 void Reproduce(std::ostringstream& md, const ComparedSides& compared, const std::string& command)
 {
-    const bool inTurn = RecordedInTurn(compared);
+    const bool inTurn = compared.inTurn;
     std::string turns;
     for (int round = 0; round < 2; ++round) {
         for (const ComparedSide& side : compared.sides) {
@@ -262,7 +236,7 @@ std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring
     }
     EnvironmentTable(md, compared);
     md << "## Warnings\n\n";
-    std::vector<std::string> warnings = compared.warnings;
+    std::vector<std::string> warnings = ComparisonWarningsWords(compared);
     for (const ComparedSide& side : compared.sides) {
         for (std::size_t i = 0; i < side.file.runs.size(); ++i) {
             for (const RunWarning& warning : side.analyses[i].report.warnings) {

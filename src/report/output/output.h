@@ -2,6 +2,7 @@
 // text, JSON and Markdown, and pictures of either as SVG.
 #pragma once
 
+#include "comparing/comparing.h"
 #include "results/results.h"
 #include "stats/machine.h"
 #include "stats/precision.h"
@@ -61,40 +62,10 @@ std::string StandText(const PrecisionStand& stand, double minutesARun);
 
 // ---- Comparisons --------------------------------------------------------------------------
 
-// "A", "B", ... "Z": the letters that name the sides of a comparison in order.
-std::string SideLetter(std::size_t index);
-// Runs that drew different areas, or whose area changed, measured different work.
-std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides);
-
-// One side of a comparison: a results file, named by its letter and by the machine its record
-// names (else by the file's name), its median, and how it compares with the first side.
-struct ComparedSide {
-    std::string letter;
-    std::wstring path;
-    std::string name;
-    ResultsFile file;
-    std::vector<RunAnalysis> analyses; // a run each, in the file's order
-    SideEstimate estimate;
-    SideNoise noise;
-    Comparison comparison; // with the first side; empty for the first itself
-};
-
-struct ComparedSides {
-    std::vector<ComparedSide> sides;
-    std::vector<std::string> warnings; // about the sides together: areas, power
-};
-
-ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<ResultsFile> files);
-
-// One field of the sides' environments, as each side's record gives it.
-struct EnvironmentRow {
-    std::string field;
-    std::vector<std::string> values; // one a side
-    bool differs = false;
-};
-std::vector<EnvironmentRow> EnvironmentRows(const std::vector<ComparedSide>& sides);
-// Differences between the sides' power sources or schemes, which make laptops draw slower.
-std::vector<std::string> PowerWarnings(const std::vector<EnvironmentRow>& rows);
+// What the sides together warn of, in words: "the runs drew different drawing areas ...".
+std::string ComparisonWarningWords(const ComparisonWarning& warning);
+// Every warning of a comparison, in words, in order.
+std::vector<std::string> ComparisonWarningsWords(const ComparedSides& compared);
 
 struct CompareOutputs {
     std::wstring json; // "-": standard output

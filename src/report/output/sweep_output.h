@@ -22,15 +22,8 @@ std::string FitText(const ModelFit& fit);
 // and their ratio, and how well the model fits each.
 void PrintSweep(std::FILE* out, const SweepRecord& record, const SweepFit& fit);
 
-// Two sweeps, component by component: B's over A's on screen and in memory.
-struct SweepComparison {
-    std::string baseName;
-    std::string otherName;
-    SweepContrast contrast;
-    std::vector<std::string> warnings; // a model that does not fit, a machine that changed
-};
-SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseName,
-                              const SweepRecord& other, const std::string& otherName);
+// What two sweeps' models and machines warn of, in words.
+std::vector<std::string> SweepComparisonWarnings(const SweepComparison& comparison);
 // "per line call: B 12.1 us against A 0.90 us, 13.4x (11.8-15.2), higher"
 std::string RatioSentence(const ComponentRatio& r);
 void PrintSweepComparison(std::FILE* out, const SweepComparison& comparison);

@@ -195,27 +195,23 @@ void PrintSweep(std::FILE* out, const SweepRecord& record, const SweepFit& fit)
     }
 }
 
-SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseName,
-                              const SweepRecord& other, const std::string& otherName)
+std::vector<std::string> SweepComparisonWarnings(const SweepComparison& c)
 {
-    SweepComparison c;
-    c.baseName = baseName;
-    c.otherName = otherName;
-    c.contrast = ContrastSweeps(FitSweep(base.visits), FitSweep(other.visits));
+    std::vector<std::string> warnings;
     const char* names[] = {"on screen", "in memory"};
     for (int drawn = 0; drawn < 2; ++drawn) {
         for (const auto& [fit, side] : {std::make_pair(&c.contrast.base[drawn], "A"),
                                         std::make_pair(&c.contrast.other[drawn], "B")}) {
             if (!fit->stands) {
-                c.warnings.push_back(std::string(side) + " " + names[drawn] + ": " + FitText(*fit));
+                warnings.push_back(std::string(side) + " " + names[drawn] + ": " + FitText(*fit));
             }
         }
     }
     for (const ComponentRatio& m : c.contrast.machineMoved) {
-        c.warnings.push_back(std::string("in memory, ") + CostName(m.cost) + " is " +
-                             RatioText(m.ratio) + " as much in B: the machine itself changed");
+        warnings.push_back(std::string("in memory, ") + CostName(m.cost) + " is " +
+                           RatioText(m.ratio) + " as much in B: the machine itself changed");
     }
-    return c;
+    return warnings;
 }
 
 std::string RatioSentence(const ComponentRatio& r)
@@ -243,7 +239,7 @@ void PrintSweepComparison(std::FILE* out, const SweepComparison& c)
     for (const ComponentRatio& r : c.contrast.memory) {
         std::fprintf(out, "  %s\n", RatioSentence(r).c_str());
     }
-    for (const std::string& warning : c.warnings) {
+    for (const std::string& warning : SweepComparisonWarnings(c)) {
         std::fprintf(out, "warning: %s\n", warning.c_str());
     }
 }
@@ -274,9 +270,9 @@ std::string SweepComparisonMarkdown(const SweepComparison& c, const std::string&
     if (c.contrast.screen.empty()) {
         md << "| (none) | | | | cannot compare: the model does not stand on both sides | |\n";
     }
-    if (!c.warnings.empty()) {
+    if (!SweepComparisonWarnings(c).empty()) {
         md << "\n";
-        for (const std::string& warning : c.warnings) {
+        for (const std::string& warning : SweepComparisonWarnings(c)) {
             md << "- **Warning:** " << warning << "\n";
         }
     }
@@ -323,6 +319,6 @@ std::string SweepComparisonJson(const SweepComparison& c)
                              {"b_in_memory", FitStateCode(k.other[1].state)}}},
                            {"on_screen", RatiosJson(k.screen)},
                            {"in_memory", RatiosJson(k.memory)},
-                           {"warnings", c.warnings}};
+                           {"warnings", SweepComparisonWarnings(c)}};
     return json.dump(2) + "\n";
 }

@@ -1,6 +1,4 @@
-// Comparisons of results files: every side read once and compared with the first, then shown
-// as text and written as JSON, a picture and a Markdown report as asked.
-#include "output/output.h"
+#include "comparing/comparing.h"
 #include "results/files.h"
 
 #include <nlohmann/json.hpp>
@@ -9,6 +7,17 @@
 
 namespace
 {
+
+ComparisonWarning Warning(ComparisonWarning::Kind kind, const std::string& side = "", int run = 0,
+                          std::size_t samples = 0)
+{
+    ComparisonWarning warning;
+    warning.kind = kind;
+    warning.side = side;
+    warning.run = run;
+    warning.samples = samples;
+    return warning;
+}
 
 // Flattens a provenance object into "path: value" rows, as text.
 void Flatten(const nlohmann::json& value, const std::string& path,
@@ -47,30 +56,50 @@ bool Known(const std::string& value)
 
 // What the comparison of one side says about the machine, once for all sides.
 void AddMachineWarnings(const Comparison& c, const std::string& side,
-                        std::vector<std::string>& warnings)
+                        std::vector<ComparisonWarning>& warnings)
 {
-    std::string warning;
+    ComparisonWarning warning = Warning(ComparisonWarning::NoControl, side);
     if (c.machine == Machine::Unknown) {
-        warning = std::string(c.baseControlled ? side : "A") +
-                  " has no control measurement (a CSV file keeps none): the machine's speed "
-                  "cannot be told from the driver's; record into a record (--json) to tell "
-                  "them apart";
+        warning.side = c.baseControlled ? side : "A";
     } else if (c.machine == Machine::Changed) {
-        const double m = c.memory.value;
-        char ratio[80];
-        std::snprintf(ratio, sizeof ratio, "%.2fx as %s during ", m > 1 ? m : 1 / m,
-                      m > 1 ? "slow" : "fast");
-        char value[40];
-        std::snprintf(value, sizeof value, "/A %.2f, ", m);
-        warning = "the machine itself ran " + std::string(ratio) + side +
-                  " as during A (the same grid drawn in memory: " + side + value +
-                  IntervalText(c.memory.low, c.memory.high) + "): a change of the machine's " +
-                  "speed between the sides, not the driver, moves raw times as much";
+        warning.kind = ComparisonWarning::MachineChanged;
+        warning.memory = c.memory;
+    } else {
+        return;
     }
-    if (!warning.empty() &&
-        std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) {
-        warnings.push_back(warning);
+    // One warning of a kind a side: a base without a control is said once for all.
+    for (const ComparisonWarning& w : warnings) {
+        if (w.kind == warning.kind && w.side == warning.side) {
+            return;
+        }
     }
+    warnings.push_back(warning);
+}
+
+// The sides were recorded in turn where, by their runs' start times, some side's runs do not
+// follow one another: another side's run started between two of them.
+bool RecordedInTurn(const ComparedSides& compared)
+{
+    std::vector<std::pair<std::string, std::size_t>> starts; // ISO 8601 sorts as text
+    for (std::size_t s = 0; s < compared.sides.size(); ++s) {
+        for (const Run& run : compared.sides[s].file.runs) {
+            if (run.started.empty()) {
+                return false;
+            }
+            starts.emplace_back(run.started, s);
+        }
+    }
+    std::sort(starts.begin(), starts.end());
+    std::vector<bool> done(compared.sides.size(), false);
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        if (starts[i].second != starts[i - 1].second) {
+            if (done[starts[i].second]) {
+                return true;
+            }
+            done[starts[i - 1].second] = true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -80,10 +109,10 @@ std::string SideLetter(std::size_t index)
     return std::string(1, static_cast<char>('A' + index % 26));
 }
 
-std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides)
+std::vector<ComparisonWarning> AreaWarnings(const std::vector<std::vector<Run>>& sides)
 {
     std::vector<std::string> areas;
-    std::vector<std::string> warnings;
+    std::vector<ComparisonWarning> warnings;
     for (std::size_t side = 0; side < sides.size(); ++side) {
         for (const Run& run : sides[side]) {
             const std::string area = AreaText(run);
@@ -91,25 +120,19 @@ std::vector<std::string> AreaWarnings(const std::vector<std::vector<Run>>& sides
                 areas.push_back(area);
             }
             if (run.areaChanged) {
-                warnings.push_back(SideLetter(side) + " run " + std::to_string(run.number) +
-                                   ": the drawing area changed during the run");
+                warnings.push_back(
+                    Warning(ComparisonWarning::AreaChanged, SideLetter(side), run.number));
             }
             if (run.interrupted) {
-                warnings.push_back(SideLetter(side) + " run " + std::to_string(run.number) +
-                                   ": interrupted before its end; its " +
-                                   std::to_string(run.samples.size()) + " samples count as a " +
-                                   "shorter run");
+                warnings.push_back(Warning(ComparisonWarning::Interrupted, SideLetter(side),
+                                           run.number, run.samples.size()));
             }
         }
     }
     if (areas.size() > 1) {
-        std::string list;
-        for (const std::string& area : areas) {
-            list += (list.empty() ? "" : ", ") + area;
-        }
-        warnings.insert(warnings.begin(), "the runs drew different drawing areas (" + list +
-                                              "): their ratio compares different work, not "
-                                              "drivers");
+        ComparisonWarning different = Warning(ComparisonWarning::DifferentAreas);
+        different.values = areas;
+        warnings.insert(warnings.begin(), different);
     }
     return warnings;
 }
@@ -150,13 +173,14 @@ std::vector<EnvironmentRow> EnvironmentRows(const std::vector<ComparedSide>& sid
     return rows;
 }
 
-std::vector<std::string> PowerWarnings(const std::vector<EnvironmentRow>& rows)
+std::vector<ComparisonWarning> PowerWarnings(const std::vector<EnvironmentRow>& rows)
 {
-    std::vector<std::string> warnings;
+    std::vector<ComparisonWarning> warnings;
     const struct {
         const char* field;
-        const char* what;
-    } checks[] = {{"power_source", "power sources"}, {"power_scheme", "power schemes"}};
+        ComparisonWarning::Kind kind;
+    } checks[] = {{"power_source", ComparisonWarning::PowerSources},
+                  {"power_scheme", ComparisonWarning::PowerSchemes}};
     for (const auto& check : checks) {
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const EnvironmentRow& r) {
             return r.field == check.field;
@@ -164,15 +188,13 @@ std::vector<std::string> PowerWarnings(const std::vector<EnvironmentRow>& rows)
         if (row == rows.end() || !row->differs) {
             continue;
         }
-        std::string list;
+        ComparisonWarning warning = Warning(check.kind);
         for (std::size_t s = 0; s < row->values.size(); ++s) {
             if (Known(row->values[s])) {
-                list += (list.empty() ? "" : ", ") + SideLetter(s) + " " + row->values[s];
+                warning.values.push_back(SideLetter(s) + " " + row->values[s]);
             }
         }
-        warnings.push_back(std::string("the sides ran on different ") + check.what + " (" + list +
-                           "): a laptop on battery or a power-saving scheme draws slower, "
-                           "whatever its driver");
+        warnings.push_back(warning);
     }
     return warnings;
 }
@@ -199,11 +221,19 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
         compared.sides.push_back(std::move(side));
     }
     compared.warnings = AreaWarnings(runs);
-    const std::vector<std::string> power = PowerWarnings(EnvironmentRows(compared.sides));
+    compared.environment = EnvironmentRows(compared.sides);
+    const std::vector<ComparisonWarning> power = PowerWarnings(compared.environment);
     compared.warnings.insert(compared.warnings.end(), power.begin(), power.end());
     for (std::size_t i = 1; i < compared.sides.size(); ++i) {
         AddMachineWarnings(compared.sides[i].comparison, compared.sides[i].letter,
                            compared.warnings);
     }
+    compared.inTurn = RecordedInTurn(compared);
     return compared;
+}
+
+SweepComparison CompareSweeps(const SweepRecord& base, const std::string& baseName,
+                              const SweepRecord& other, const std::string& otherName)
+{
+    return {baseName, otherName, ContrastSweeps(FitSweep(base.visits), FitSweep(other.visits))};
 }
