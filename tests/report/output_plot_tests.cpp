@@ -53,7 +53,10 @@ TEST_F(ReportPlot, ARunIsDrawnWithAxesUnitsAndItsMedian)
 {
     const std::wstring path = Path(L"run & <one>.svg");
     std::string error;
-    ASSERT_EQ(WriteRunPlot(path, Passes(1, 2.6), "Zolvik run: Wine Adapter & co", error), kExitOk)
+    const ::Run run = Passes(1, 2.6);
+    ASSERT_EQ(WriteRunPlot(path, run, EstimateMedian(Durations(run)),
+                           "Zolvik run: Wine Adapter & co", error),
+              kExitOk)
         << error;
     const std::string svg = Content(path);
     EXPECT_NE(svg.find("<title>Zolvik run: Wine Adapter &amp; co</title>"), std::string::npos);
@@ -63,7 +66,8 @@ TEST_F(ReportPlot, ARunIsDrawnWithAxesUnitsAndItsMedian)
     EXPECT_NE(svg.find("block medians"), std::string::npos);
     EXPECT_NE(svg.find("95 % interval"), std::string::npos);
     EXPECT_GT(RenderedSpread(path), 0.05);
-    EXPECT_EQ(WriteRunPlot(path, Passes(1, 2.6), "again", error), kExitFileExists);
+    EXPECT_EQ(WriteRunPlot(path, run, EstimateMedian(Durations(run)), "again", error),
+              kExitFileExists);
 }
 
 ResultsFile FileOf(std::vector<::Run> runs)

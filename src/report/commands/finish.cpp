@@ -45,7 +45,7 @@ int FinishRun(const Options& options, const Provenance& provenance, const Run& r
     if (!options.plot.empty() && !run.samples.empty()) {
         const std::string title =
             PictureTitle("Zolvik line drawing time, run started ", run.started, provenance);
-        const int plotted = WriteRunPlot(options.plot, run, title, error);
+        const int plotted = WriteRunPlot(options.plot, run, analysis.report.estimate, title, error);
         if (plotted != kExitOk) {
             Fail(errors, plotted, error);
             written = written != kExitOk ? written : plotted;

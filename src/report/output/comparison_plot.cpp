@@ -76,7 +76,7 @@ void DrawRuns(Svg& svg, const ComparedSides& compared)
                 const double jitter = static_cast<double>(sample.index * 37 % 17) / 17 - 0.5;
                 svg.Dot(centre + jitter * strip * 0.6, y.At(sample.durationMs), colour);
             }
-            const double median = Median(Durations(runs[r]));
+            const double median = compared.sides[s].analyses[r].report.summary.median;
             svg.Line(centre - strip * 0.4, y.At(median), centre + strip * 0.4, y.At(median),
                      "black", 3);
             svg.Text(centre, kBottom + 16, std::to_string(runs[r].number), "middle", 11);
@@ -108,7 +108,7 @@ void DrawRatios(Svg& svg, const ComparedSides& compared)
         }
     }
     const Axis r = NiceAxis(low, high, left, right);
-    svg.Box(r.At(0.95), kTop, r.At(1.05), kBottom, kBandColour, 0.25);
+    svg.Box(r.At(1 - kSameBand), kTop, r.At(1 + kSameBand), kBottom, kBandColour, 0.25);
     svg.Line(r.At(1), kTop, r.At(1), kBottom, "black", 1, "stroke-dasharray=\"4 3\"");
     const std::string base = compared.sides.front().letter;
     const double rows = static_cast<double>(compared.sides.size());

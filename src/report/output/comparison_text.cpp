@@ -117,8 +117,8 @@ void ResolvesJson(const Resolves& r, nlohmann::json& json)
 nlohmann::json SideJson(const ComparedSide& side, bool base)
 {
     nlohmann::json medians = nlohmann::json::array();
-    for (const Run& run : side.file.runs) {
-        medians.push_back(Median(Durations(run)));
+    for (const RunAnalysis& analysis : side.analyses) {
+        medians.push_back(analysis.report.summary.median);
     }
     const SideEstimate& e = side.estimate;
     const bool interval = e.high > 0;

@@ -92,8 +92,8 @@ std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring
 
 // Every pass over time, the block medians, the median and its interval. Both return an exit
 // code; neither replaces a file.
-int WriteRunPlot(const std::wstring& path, const Run& run, const std::string& title,
-                 std::string& error);
+int WriteRunPlot(const std::wstring& path, const Run& run, const MedianEstimate& estimate,
+                 const std::string& title, std::string& error);
 // Each side's passes run by run, and each side's ratio to the first with its interval.
 int WriteComparisonPlot(const std::wstring& path, const ComparedSides& compared,
                         std::string& error);

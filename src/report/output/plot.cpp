@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-int WriteRunPlot(const std::wstring& path, const Run& run, const std::string& title,
-                 std::string& error)
+int WriteRunPlot(const std::wstring& path, const Run& run, const MedianEstimate& e,
+                 const std::string& title, std::string& error)
 {
     Svg svg(title);
     const double left = 80;
@@ -22,19 +22,15 @@ int WriteRunPlot(const std::wstring& path, const Run& run, const std::string& ti
     const Axis y = DurationAxis({&run}, bottom, top);
     YAxis(svg, y, left, right, "line drawing time of one pass (ms)");
     XAxis(svg, x, bottom, "time since the run started (s)");
-    const std::vector<double> durations = Durations(run);
-    const MedianEstimate e = EstimateMedian(durations);
     if (e.freedom > 0) {
         svg.Box(left, y.At(e.low), right, y.At(e.high), kBandColour, 0.3);
         // Each block of consecutive passes, and its median, across the time it took.
-        const std::size_t n = durations.size();
+        const std::size_t n = run.samples.size();
         for (std::size_t b = 0; b < e.blocks; ++b) {
             const std::size_t first = b * n / e.blocks;
             const std::size_t end = (b + 1) * n / e.blocks;
-            const double median = Median({durations.begin() + static_cast<long>(first),
-                                          durations.begin() + static_cast<long>(end)});
-            svg.Line(x.At(run.samples[first].seconds), y.At(median),
-                     x.At(run.samples[end - 1].seconds), y.At(median), kBlockColour, 3);
+            svg.Line(x.At(run.samples[first].seconds), y.At(e.blockMedians[b]),
+                     x.At(run.samples[end - 1].seconds), y.At(e.blockMedians[b]), kBlockColour, 3);
         }
     }
     for (const Sample& s : run.samples) {

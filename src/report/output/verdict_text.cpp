@@ -32,12 +32,6 @@ std::string Times(double q, Verdict verdict, const std::string& base)
     return Printed("%.2fx ", q > 1 ? q : 1 / q) + VerdictWord(verdict) + " than " + base;
 }
 
-bool RelativeDecides(Reason reason)
-{
-    return reason == Reason::RelativeMachineSteady || reason == Reason::RelativeMachineUnclear ||
-           reason == Reason::RelativeMachineChanged;
-}
-
 std::string NoVerdictBecause(const Comparison& c, const std::string& base, const std::string& side)
 {
     switch (c.reason) {
@@ -55,7 +49,7 @@ std::string NoVerdictBecause(const Comparison& c, const std::string& base, const
     case Reason::MachineMayExplain:
         return "the machine's own speed may explain the difference";
     case Reason::MachineChanged:
-        return std::string("the machine ") + (c.memory.value > 1 ? "slowed down" : "sped up") +
+        return std::string("the machine ") + (c.machineSlowed ? "slowed down" : "sped up") +
                " while " + side + " was recorded";
     case Reason::RawTimes:
     case Reason::RelativeMachineSteady:
@@ -72,7 +66,7 @@ std::string MachineWord(const Comparison& c)
     case Machine::Steady:
         return "steady (within +-" + Percent(kMachineBand) + ")";
     case Machine::Changed:
-        return c.memory.value > 1 ? "slowed down" : "sped up";
+        return c.machineSlowed ? "slowed down" : "sped up";
     case Machine::Unknown:
     case Machine::Unclear:
         return "cannot tell";
@@ -82,25 +76,17 @@ std::string MachineWord(const Comparison& c)
 
 std::string Headline(const Comparison& c, const std::string& base, const std::string& side)
 {
-    const std::string relative = RelativeDecides(c.reason) ? " relative to the machine" : "";
+    const std::string relative = c.relativeDecides ? " relative to the machine" : "";
     switch (c.verdict) {
     case Verdict::Same:
         return side + ": the same as " + base + " within +-" + Percent(kSameBand) + relative;
     case Verdict::Slower:
     case Verdict::Faster:
-        if (c.reason == Reason::RelativeMachineChanged) {
-            // The driver's own difference lies between the raw times and the time relative to
-            // the machine: the one nearer 1 is all the runs can promise.
-            const double nearer =
-                std::fabs(std::log(c.ratio)) < std::fabs(std::log(c.relative.value))
-                    ? c.ratio
-                    : c.relative.value;
-            return side + ": at least " + Times(nearer, c.verdict, base) + " (the machine " +
+        if (c.atLeast) {
+            return side + ": at least " + Times(c.quoted, c.verdict, base) + " (the machine " +
                    MachineWord(c) + " while " + side + " was recorded)";
         }
-        return side + ": " +
-               Times(RelativeDecides(c.reason) ? c.relative.value : c.ratio, c.verdict, base) +
-               relative;
+        return side + ": " + Times(c.quoted, c.verdict, base) + relative;
     case Verdict::Inconclusive:
         return side + ": no verdict: " + NoVerdictBecause(c, base, side);
     }

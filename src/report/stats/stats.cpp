@@ -37,6 +37,7 @@ MedianEstimate EstimateWithBlocks(const std::vector<double>& durations, std::siz
                                         durations.begin() +
                                             static_cast<long>((i + 1) * n / blocks));
         logMedians.push_back(std::log(std::max(Median(block), 1e-12)));
+        estimate.blockMedians.push_back(Median(block));
     }
     estimate.blocks = blocks;
     estimate.blockLength = n / blocks;

@@ -38,6 +38,7 @@ struct MedianEstimate {
     std::size_t blockLength = 0;
     double low = 0; // 95 % interval of the median, when freedom > 0
     double high = 0;
+    std::vector<double> blockMedians; // each block's, in order
 };
 
 constexpr std::size_t kBlockLength = 12;

@@ -100,6 +100,12 @@ struct Comparison {
     Interval memory;
     Interval relative;
     Resolves resolves;
+    // The figure a headline quotes: the raw times, or on screen / in memory where it decided;
+    // where the machine changed, whichever of the two lies nearer 1, all the runs can promise.
+    double quoted = 0;
+    bool relativeDecides = false;
+    bool atLeast = false;
+    bool machineSlowed = false; // the machine's own speed: B's in memory over A's above 1
     // What two sides with these sides' noise would take to resolve kPlanTarget.
     Plan plan;
 };
