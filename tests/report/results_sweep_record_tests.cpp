@@ -5,6 +5,7 @@
 #include "report_files.h"
 #include "sweep_data.h"
 #include "output/sweep_output.h"
+#include "results/results.h"
 #include "results/sweep_record.h"
 #include "stats/sweep_fit.h"
 
@@ -18,6 +19,14 @@ namespace
 
 using nlohmann::json;
 using ReportSweep = ReportFiles;
+
+// What --compare makes of a file, read once: a sweep or not.
+bool ReadsAsSweep(const std::wstring& path)
+{
+    ComparedFile file;
+    std::string error;
+    return ReadComparedFile(path, file, error) && file.sweep;
+}
 
 TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
 {
@@ -33,7 +42,7 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
     std::string error;
     ASSERT_EQ(WriteSweepRecord(path, record, FitSweep(record.visits), error), kExitOk) << error;
     EXPECT_EQ(WriteSweepRecord(path, record, FitSweep(record.visits), error), kExitFileExists);
-    EXPECT_TRUE(IsSweepFile(path));
+    EXPECT_TRUE(ReadsAsSweep(path));
     SweepRecord back;
     ASSERT_TRUE(ReadSweepRecord(path, back, error)) << error;
     ASSERT_EQ(back.visits.size(), record.visits.size());
@@ -62,7 +71,7 @@ TEST_F(ReportSweep, RecordKeepsEveryVisitAndItsFit)
                               R"( {"width": 408, "height": -5}, "passes_ms": [1]}]})");
     EXPECT_FALSE(ReadSweepRecord(broken, back, error));
     EXPECT_NE(error.find("visits[0]"), std::string::npos) << error;
-    EXPECT_FALSE(IsSweepFile(Write(L"record.json", R"({"format": "zolvik-report record"})")));
+    EXPECT_FALSE(ReadsAsSweep(Write(L"record.json", R"({"format": "zolvik-report record"})")));
 
     // A sweep of the first format: its warnings were sentences, read and shown as they are.
     json first = written;

@@ -55,22 +55,18 @@ int WriteComparison(const CompareOutputs& outputs, const std::function<std::stri
     return kExitOk;
 }
 
-int CompareSweepFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
+int CompareSweepFiles(const std::vector<std::wstring>& paths,
+                      const std::vector<ComparedFile>& files, const CompareOutputs& outputs,
                       std::FILE* out, std::FILE* errors)
 {
     if (paths.size() != 2 || !outputs.plot.empty()) {
-        std::fprintf(errors, "zolvik-report: sweeps compare two at a time, and without --plot: "
-                             "each sweep draws its own picture (--sweep --plot)\n");
+        std::fprintf(errors,
+                     "zolvik-report: sweeps compare two at a time, and without --plot: "
+                     "each sweep draws its own picture (--sweep --plot)\n%s",
+                     kUsage);
         return kExitUsage;
     }
-    SweepRecord records[2];
-    for (int i = 0; i < 2; ++i) {
-        std::string error;
-        if (!ReadSweepRecord(paths[static_cast<std::size_t>(i)], records[i], error)) {
-            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-            return kExitBadFile;
-        }
-    }
+    const SweepRecord records[2] = {files[0].sweepRecord, files[1].sweepRecord};
     const SweepComparison comparison =
         CompareSweeps(records[0], SideName(paths[0], records[0].provenance), records[1],
                       SideName(paths[1], records[1].provenance));
@@ -85,24 +81,27 @@ int CompareSweepFiles(const std::vector<std::wstring>& paths, const CompareOutpu
 int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
                  std::FILE* out, std::FILE* errors)
 {
+    // Each file read once: whether it holds runs or a sweep is in what was read.
+    std::vector<ComparedFile> read(paths.size());
+    std::string error;
     std::size_t sweeps = 0;
-    for (const std::wstring& path : paths) {
-        sweeps += IsSweepFile(path) ? 1 : 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!ReadComparedFile(paths[i], read[i], error)) {
+            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
+            return kExitBadFile;
+        }
+        sweeps += read[i].sweep ? 1 : 0;
     }
     if (sweeps == paths.size()) {
-        return CompareSweepFiles(paths, outputs, out, errors);
+        return CompareSweepFiles(paths, read, outputs, out, errors);
     }
     if (sweeps > 0) {
         std::fprintf(errors, "zolvik-report: a sweep compares only with another sweep\n");
         return kExitBadFile;
     }
-    std::vector<ResultsFile> files(paths.size());
-    std::string error;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (!ReadResultsFile(paths[i], files[i], error)) {
-            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-            return kExitBadFile;
-        }
+    std::vector<ResultsFile> files;
+    for (ComparedFile& file : read) {
+        files.push_back(std::move(file.results));
     }
     const ComparedSides compared = CompareSides(paths, std::move(files));
     if (!outputs.plot.empty()) {

@@ -81,14 +81,9 @@ struct CsvContent {
     std::vector<Run> runs;
 };
 
-bool ReadCsv(const std::wstring& path, CsvContent& content, std::string& error)
+bool ParseCsv(const std::string& name, const std::string& text, CsvContent& content,
+              std::string& error)
 {
-    const std::string name = Utf8(path);
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
-        error = name + ": cannot open";
-        return false;
-    }
     content.endsWithNewline = text.empty() || text.back() == '\n';
     std::size_t start = 0;
     for (int lineNumber = 1; start < text.size() || lineNumber == 1; ++lineNumber) {
@@ -122,20 +117,41 @@ bool ReadCsv(const std::wstring& path, CsvContent& content, std::string& error)
     return true;
 }
 
+bool ReadCsv(const std::wstring& path, CsvContent& content, std::string& error)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
+        error = Utf8(path) + ": cannot open";
+        return false;
+    }
+    return ParseCsv(Utf8(path), text, content, error);
+}
+
 } // namespace
 
-bool ReadRunsCsv(const std::wstring& path, std::vector<Run>& runs, std::string& error)
+bool ParseRunsCsv(const std::string& name, const std::string& text, std::vector<Run>& runs,
+                  std::string& error)
 {
     CsvContent content;
-    if (!ReadCsv(path, content, error)) {
+    if (!ParseCsv(name, text, content, error)) {
         return false;
     }
     if (content.runs.empty()) {
-        error = Utf8(path) + ": no samples";
+        error = name + ": no samples";
         return false;
     }
     runs = content.runs;
     return true;
+}
+
+bool ReadRunsCsv(const std::wstring& path, std::vector<Run>& runs, std::string& error)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
+        error = Utf8(path) + ": cannot open";
+        return false;
+    }
+    return ParseRunsCsv(Utf8(path), text, runs, error);
 }
 
 int OpenCsvSink(const std::wstring& path, bool append, CsvSink& sink, std::string& error)

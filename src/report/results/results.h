@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/run.h"
+#include "model/sweep.h"
 #include "stats/machine.h"
 #include "stats/precision.h"
 
@@ -19,6 +20,9 @@
 // (one run). On failure returns false with a message naming the file and, for a malformed
 // row, its line.
 bool ReadRunsCsv(const std::wstring& path, std::vector<Run>& runs, std::string& error);
+// The same, of a file's text already read; `name` names it in messages.
+bool ParseRunsCsv(const std::string& name, const std::string& text, std::vector<Run>& runs,
+                  std::string& error);
 
 // Where the samples of the run being recorded go: a new file, or a new run appended to an
 // existing file of the current form. Rows are flushed as they come.
@@ -41,6 +45,13 @@ struct ResultsFile {
 };
 
 bool ReadResultsFile(const std::wstring& path, ResultsFile& file, std::string& error);
+// A file --compare reads, each read once: runs (a CSV file or a record) or a sweep.
+struct ComparedFile {
+    bool sweep = false;
+    ResultsFile results;
+    SweepRecord sweepRecord;
+};
+bool ReadComparedFile(const std::wstring& path, ComparedFile& file, std::string& error);
 // A side's noise level by level and a plan, as records and comparisons write them: spreads
 // as standard deviations of natural logarithms.
 nlohmann::json NoiseJson(const SideNoise& noise);

@@ -15,7 +15,6 @@ using nlohmann::json;
 namespace
 {
 
-const char kSweepFormat[] = "zolvik-report sweep";
 // 2: warnings and cost names as codes. Sweeps without a version (1) keep them as sentences and
 // names, and read as they are.
 constexpr int kSweepFormatVersion = 2;
@@ -169,8 +168,10 @@ bool ReadVisit(const json& value, SweepVisit& visit, const std::string& where, s
     return true;
 }
 
-bool ParseSweep(const json& document, SweepRecord& record, const std::string& name,
-                std::string& error)
+} // namespace
+
+bool ParseSweepRecord(const json& document, SweepRecord& record, const std::string& name,
+                      std::string& error)
 {
     if (!document.is_object() || document.value("format", json()) != kSweepFormat) {
         return Fail(error, name,
@@ -201,8 +202,6 @@ bool ParseSweep(const json& document, SweepRecord& record, const std::string& na
     }
     return true;
 }
-
-} // namespace
 
 int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, const SweepFit& fit,
                      std::string& error)
@@ -236,15 +235,5 @@ bool ReadSweepRecord(const std::wstring& path, SweepRecord& record, std::string&
     if (document.is_discarded()) {
         return Fail(error, Utf8(path), "not well-formed JSON");
     }
-    return ParseSweep(document, record, Utf8(path), error);
-}
-
-bool IsSweepFile(const std::wstring& path)
-{
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
-        return false;
-    }
-    const json document = json::parse(text, nullptr, false);
-    return document.is_object() && document.value("format", json()) == kSweepFormat;
+    return ParseSweepRecord(document, record, Utf8(path), error);
 }

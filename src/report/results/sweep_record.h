@@ -5,6 +5,8 @@
 #include "model/sweep.h"
 #include "stats/sweep_fit.h"
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <string>
 #include <vector>
 
@@ -13,5 +15,7 @@
 int WriteSweepRecord(const std::wstring& path, const SweepRecord& record, const SweepFit& fit,
                      std::string& error);
 bool ReadSweepRecord(const std::wstring& path, SweepRecord& record, std::string& error);
-// The file holds a sweep (its "format" says so), not runs.
-bool IsSweepFile(const std::wstring& path);
+// The same, of a document already parsed; `name` names it in messages.
+bool ParseSweepRecord(const nlohmann::json& document, SweepRecord& record, const std::string& name,
+                      std::string& error);
+constexpr char kSweepFormat[] = "zolvik-report sweep";
