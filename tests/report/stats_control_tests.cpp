@@ -4,7 +4,7 @@
 // control's grid is the program's own timed lines, TimeGridLines, tested with the pass.)
 #include "output/output.h"
 #include "results/results.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 #include "stats/verdict.h"
 #include "verdict_said.h"
 

@@ -1,7 +1,7 @@
 // zolvik-report's statistics against answers from numpy and scipy (tests/data/report), and
 // its intervals' coverage on synthetic correlated passes whose true median is known.
 #include "results/results.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 #include "stats/stats.h"
 #include "stats/verdict.h"
 #include "verdict_said.h"

@@ -6,7 +6,8 @@
 
 #include "model/sweep.h"
 #include "results/results.h"
-#include "stats/machine.h"
+#include "stats/control.h"
+#include "stats/run_analysis.h"
 #include "stats/precision.h"
 #include "stats/sweep_fit.h"
 #include "stats/verdict.h"

@@ -1,7 +1,7 @@
 // A comparison as text on the console and as one JSON object.
 #include "output/output.h"
 #include "results/files.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 
 #include <nlohmann/json.hpp>
 

@@ -4,7 +4,7 @@
 
 #include "comparing/comparing.h"
 #include "results/results.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 #include "stats/precision.h"
 #include "stats/stats.h"
 #include "stats/verdict.h"

@@ -1,5 +1,5 @@
 #include "output/output.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 #include "results/sweep_record.h"
 #include "exit_codes.h"
 #include "results/files.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 #include "stats/stats.h"
 
 #include <nlohmann/json.hpp>

@@ -4,7 +4,8 @@
 #pragma once
 
 #include "model/run.h"
-#include "stats/machine.h"
+#include "stats/control.h"
+#include "stats/run_analysis.h"
 
 #include <nlohmann/json.hpp>
 

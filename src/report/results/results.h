@@ -5,7 +5,8 @@
 
 #include "model/run.h"
 #include "model/sweep.h"
-#include "stats/machine.h"
+#include "stats/control.h"
+#include "stats/run_analysis.h"
 #include "stats/precision.h"
 
 #include <nlohmann/json_fwd.hpp>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "model/run.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,5 +1,5 @@
 #include "stats/verdict.h"
-#include "stats/machine.h"
+#include "stats/control.h"
 #include "stats/stats.h"
 
 #include <algorithm>

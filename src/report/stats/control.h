@@ -52,10 +52,3 @@ ControlEstimate EstimateControl(const Run& run);
 
 // Every run of the side has a control.
 bool HasControl(const std::vector<Run>& runs);
-
-// A run's analyses, made once and handed to everything that shows or writes it.
-struct RunAnalysis {
-    RunReport report;
-    ControlEstimate control;
-};
-RunAnalysis AnalyseRun(const Run& run);

@@ -1,4 +1,4 @@
-#include "stats/machine.h"
+#include "stats/control.h"
 #include "stats/stats.h"
 
 #include <algorithm>
@@ -157,9 +157,4 @@ std::vector<RunFigure> FiguresOf(const std::vector<Run>& runs, RunFigure (*figur
         figures.push_back(figure(run));
     }
     return figures;
-}
-
-RunAnalysis AnalyseRun(const Run& run)
-{
-    return {ReportRun(Durations(run), run.dropped), EstimateControl(run)};
 }
