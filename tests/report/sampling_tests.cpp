@@ -2,6 +2,7 @@
 // every pass length, with back-to-back passes, repaints, late resets, a screen that lags and
 // a window that is minimized; and it must not look while passes draw.
 #include "sampling/sampling.h"
+#include "sampling/schedule.h"
 #include "sampling/session.h"
 #include "simulated_program.h"
 

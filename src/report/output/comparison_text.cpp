@@ -1,5 +1,6 @@
 // A comparison as text on the console and as one JSON object.
 #include "output/output.h"
+#include "output/words.h"
 #include "results/files.h"
 #include "stats/control.h"
 

@@ -1,6 +1,7 @@
 // A comparison as a Markdown report to paste into a bug tracker: what was measured, the
 // verdicts, the environments side by side, the warnings and how to reproduce it.
 #include "output/output.h"
+#include "output/words.h"
 #include "model/grid.h"
 #include "results/files.h"
 

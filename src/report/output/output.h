@@ -27,11 +27,6 @@ void PrintSamplingFacts(std::FILE* out, const Run& run);
 // ---- Verdicts in words ---------------------------------------------------------------------
 
 const char* VerdictWord(Verdict verdict); // "slower", "faster", "same", "inconclusive"
-// For scripts: "raw_times", "within_noise", "machine_changed", ...
-const char* ReasonCode(Reason reason);
-const char* MachineCode(Machine machine);          // "steady", "unclear", "changed", "unknown"
-std::string IntervalText(double low, double high); // "95 % interval 1.65-2.88", rounded outwards
-const char* LimitCode(Limit limit);                // "raw_times", "machine_band", ...
 // "B slower from 1.17x (+17 %), faster from 0.85x (-15 %)"
 std::string ResolvesText(const Resolves& resolves, const std::string& side);
 
@@ -64,8 +59,6 @@ std::string StandText(const PrecisionStand& stand, double minutesARun);
 
 // What the sides together warn of, in words: "the runs drew different drawing areas ...".
 std::string ComparisonWarningWords(const ComparisonWarning& warning);
-// Every warning of a comparison, in words, in order.
-std::vector<std::string> ComparisonWarningsWords(const ComparedSides& compared);
 
 struct CompareOutputs {
     std::wstring json; // "-": standard output
@@ -76,14 +69,6 @@ struct CompareOutputs {
 
 void PrintComparison(std::FILE* out, const ComparedSides& compared);
 std::string ComparisonJson(const ComparedSides& compared);
-// Table cells: a median with its interval, and a ratio with its interval rounded outwards.
-std::string MedianCell(const SideEstimate& estimate);
-std::string RatioCell(const Interval& ratio);
-std::string RatioCell(const Comparison& comparison);
-// The control's median for a side, and the time on screen relative to it against the base;
-// "no control" where a side's runs have none.
-std::string MemoryCell(const SideEstimate& estimate);
-std::string RelativeCell(const Comparison& comparison);
 // A report to paste into a bug tracker; `plot` is linked when given.
 std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring& plot,
                                const std::wstring& markdown, const std::string& command);

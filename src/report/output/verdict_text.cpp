@@ -2,6 +2,7 @@
 // figure a line, what the runs can resolve and what to do next. The text, the Markdown report
 // and the picture all say a verdict through here.
 #include "output/output.h"
+#include "output/words.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,7 @@
 // When to look: just before a pass can start and just after it should have ended, never
 // busily while one is drawing; and what to tell a person about what was seen.
 #include "sampling/sampling.h"
+#include "sampling/schedule.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 // The sampling loop: resets, probes and looks in the order the tracker asks for them, with
 // the pauses, progress lines and limits a person needs around it.
 #include "sampling/session.h"
+#include "sampling/schedule.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,7 @@
 // Following the readout from look to look: counting passes, recovering each one from the
 // means, and keeping the program's rhythm for the schedule.
 #include "sampling/sampling.h"
+#include "sampling/schedule.h"
 
 #include <algorithm>
 #include <cmath>
