@@ -4,9 +4,10 @@
 # lines about its precision, how long it took, and the verdict (30-60 minutes; run it on an
 # otherwise idle machine):
 #   same      TRIES (default 2) times the same build against itself
-#   planted   Zolvik alone stopped 1 ms in every 7 ms at random (throttle.py) while B is
-#             recorded, a drawing path about 15 % slower; its size measured first by two long
-#             runs a side, plain and planted in turn
+#   planted   Zolvik alone stopped OFF ms in every PERIOD ms at random (throttle.py; the
+#             environment's PLANT="OFF PERIOD", default "1 7") while B is recorded, a drawing
+#             path about PERIOD / (PERIOD - OFF) times slower; its size measured first by two
+#             long runs a side, plain and planted in turn
 #   machine   every process of the session stopped 1 ms in every 4 ms (slow_machine.py)
 #             while B is recorded: a slower machine, which must not read as a slower driver
 #   traced    Zolvik restarted for each side, for B with Wine's GDI trace (WINEDEBUG=+gdi,
@@ -29,6 +30,7 @@ zolvik_recording_session "$root"
 out="$root/build/run/precision"
 mkdir -p "$out"
 throttle_py="$root/tests/e2e/throttle.py"
+read -r plant_off plant_period <<<"${PLANT:-1 7}"
 slow_machine_py="$root/tests/e2e/slow_machine.py"
 
 # Records side $1 to the precision, with the plant $2 ("", zolvik or machine) running.
@@ -40,7 +42,11 @@ side() {
         --samples "$samples" --pause 5 --json "$file" </dev/null >"$out/$1.txt" 2>&1) &
     report_pid=$!
     case "$2" in
-    zolvik) /usr/bin/python3 "$throttle_py" 1 7 "$zolvik_pid" 2>>"$out/$1.txt" & throttle=$! ;;
+    zolvik)
+        /usr/bin/python3 "$throttle_py" "$plant_off" "$plant_period" "$zolvik_pid" \
+            2>>"$out/$1.txt" &
+        throttle=$!
+        ;;
     machine)
         sleep 1
         /usr/bin/python3 "$slow_machine_py" 1 4 "$WINEPREFIX" "$ZOLVIK_XVFB_PID" \
@@ -77,7 +83,8 @@ plant_size() {
     for round in 1 2; do
         (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe --samples 120 --append \
             --json "$out/size-a.json" </dev/null >/dev/null 2>&1)
-        /usr/bin/python3 "$throttle_py" 1 7 "$zolvik_pid" 2>/dev/null & throttle=$!
+        /usr/bin/python3 "$throttle_py" "$plant_off" "$plant_period" "$zolvik_pid" 2>/dev/null &
+        throttle=$!
         (cd "$build" && "$ZOLVIK_WINE" zolvik-report.exe --samples 120 --append \
             --json "$out/size-p.json" </dev/null >/dev/null 2>&1)
         kill "$throttle"; wait "$throttle" 2>/dev/null || true; throttle=""

@@ -2,6 +2,7 @@
 // that stops at a precision, simulated on drifting, correlated runs: its intervals must still
 // hold the truth at the moment it stops.
 #include "commands/commands.h"
+#include "output/output.h"
 #include "stats/precision.h"
 #include "stats/verdict.h"
 
@@ -265,4 +266,14 @@ TEST(ReportPrecision, TheLoopTakesThePilotsRunsAndNoMore)
     EXPECT_NE(text.find("plan: to resolve +-5.0 % against a side recorded alike"),
               std::string::npos)
         << text;
+
+    // Where the pilot asks for more runs than allowed, it says so as soon as it knows.
+    PrecisionStand capped;
+    capped.runs = 3;
+    capped.needed = 10;
+    capped.reached = 0.26;
+    capped.capped = true;
+    EXPECT_EQ(StandText(capped, 0.5),
+              "precision: +-26.0 % after 3 runs; about 7 more runs, 4 minutes, the most --runs "
+              "allows: it will fall short of the target");
 }

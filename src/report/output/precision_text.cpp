@@ -109,5 +109,6 @@ std::string StandText(const PrecisionStand& stand, double minutesARun)
     }
     const std::size_t more = stand.needed - stand.runs;
     return text + "; about " + std::to_string(more) + (more == 1 ? " more run, " : " more runs, ") +
-           Minutes(minutesARun * static_cast<double>(more));
+           Minutes(minutesARun * static_cast<double>(more)) +
+           (stand.capped ? ", the most --runs allows: it will fall short of the target" : "");
 }
