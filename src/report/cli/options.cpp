@@ -118,7 +118,7 @@ enum : unsigned {
 };
 
 // One option: its name, the modes that take it, and how its value is read (none for a flag).
-struct OptionSpec {
+struct OptionRule {
     const wchar_t* name;
     unsigned modes;
     int values; // words after it: 0, 1, 2 (--plan P FILE), or -1 (--compare's files)
@@ -132,7 +132,7 @@ bool TakePath(std::wstring& into, const std::wstring& word)
     return true;
 }
 
-const OptionSpec kOptions[] = {
+const OptionRule kOptions[] = {
     {L"--help", kAnyMode, 0, nullptr},
     {L"--version", kAnyMode, 0, nullptr},
     {L"--check", kCheck, 0, nullptr},
@@ -203,11 +203,11 @@ const OptionSpec kOptions[] = {
      }},
 };
 
-const OptionSpec* FindOption(const std::wstring& name)
+const OptionRule* FindOption(const std::wstring& name)
 {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.name) {
-            return &spec;
+    for (const OptionRule& rule : kOptions) {
+        if (name == rule.name) {
+            return &rule;
         }
     }
     return nullptr;
@@ -293,24 +293,24 @@ bool CheckRecording(Options& options, bool pauseGiven, bool runsGiven, std::stri
 // mode follows from the options given; then every option given must be one the mode takes.
 bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, std::string& error)
 {
-    std::vector<const OptionSpec*> given;
+    std::vector<const OptionRule*> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const OptionSpec* spec = FindOption(arguments[i]);
-        if (!spec) {
+        const OptionRule* rule = FindOption(arguments[i]);
+        if (!rule) {
             error = "unknown argument \"" + Utf8(arguments[i]) + "\"";
             return false;
         }
-        const std::size_t values = spec->values < 0 ? 0 : static_cast<std::size_t>(spec->values);
+        const std::size_t values = rule->values < 0 ? 0 : static_cast<std::size_t>(rule->values);
         if (i + values >= arguments.size() + (values == 0 ? 1 : 0)) {
-            error = spec->values == 2 ? "--plan needs a per cent and a file"
+            error = rule->values == 2 ? "--plan needs a per cent and a file"
                                       : Utf8(arguments[i]) + " needs a value";
             return false;
         }
-        if (spec->take && !spec->take(arguments, i + 1, options, error)) {
+        if (rule->take && !rule->take(arguments, i + 1, options, error)) {
             return false;
         }
-        i += spec->values < 0 ? options.compare.size() : values;
-        given.push_back(spec);
+        i += rule->values < 0 ? options.compare.size() : values;
+        given.push_back(rule);
     }
     const auto has = [&](const wchar_t* name) {
         return std::find(given.begin(), given.end(), FindOption(name)) != given.end();
@@ -324,9 +324,9 @@ bool ParseOptions(const std::vector<std::wstring>& arguments, Options& options, 
                           : has(L"--check")   ? kCheck
                           : has(L"--compare") ? kCompare
                                               : kRecord;
-    for (const OptionSpec* spec : given) {
-        if (!(spec->modes & mode)) {
-            error = Refusal(spec->name, mode);
+    for (const OptionRule* rule : given) {
+        if (!(rule->modes & mode)) {
+            error = Refusal(rule->name, mode);
             return false;
         }
     }
