@@ -34,3 +34,12 @@ double TimeGridLines(HDC surface, const RECT& area)
     return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
            static_cast<double>(frequency.QuadPart);
 }
+
+double ClearAndTimeGrid(HDC surface, const RECT& area)
+{
+    // A copy, so that nothing the pass's callers do to their rectangle reaches the lines.
+    const RECT drawn = area;
+    SelectObject(surface, GetStockObject(DC_PEN));
+    FillRect(surface, &drawn, SystemColourFill(COLOR_WINDOW));
+    return TimeGridLines(surface, drawn);
+}

@@ -2,7 +2,8 @@
 
 #include "../facts/zolvik_facts.h"
 
-RECT drawRect = {kAreaLeft, kAreaTop, kAreaLeft + 900, kAreaTop + 600};
+RECT drawRect = {kAreaLeft, kAreaTop, kAreaLeft + kDesignedAreaWidth,
+                 kAreaTop + kDesignedAreaHeight};
 
 void RunLinePass(HWND window)
 {
@@ -10,10 +11,7 @@ void RunLinePass(HWND window)
     if (!surface) {
         return;
     }
-    SelectObject(surface, GetStockObject(DC_PEN));
-    FillRect(surface, &drawRect, SystemColourFill(COLOR_WINDOW));
-    const RECT area = drawRect;
-    timingHistory.Push(TimeGridLines(surface, area));
+    timingHistory.Push(ClearAndTimeGrid(surface, drawRect));
     DrawTimingReadout(surface);
     ReleaseDC(window, surface);
 }

@@ -3,6 +3,8 @@
 // by these, so both are built from this one header.
 #pragma once
 
+#include "zolvik_version.h"
+
 #define ZOLVIK_WINDOW_CLASS L"ZolvikWindowClass"
 
 // Child-window identifiers of the two controls.
@@ -16,3 +18,12 @@ constexpr int kAreaTop = 84;
 constexpr int kAreaMargin = 4;
 constexpr int kGridPitch = 4;
 constexpr int kGridColours = 3;
+
+// The area the window is designed for, and opens with; resizing is the user's choice.
+constexpr int kDesignedAreaWidth = 900;
+constexpr int kDesignedAreaHeight = 600;
+
+// The mean is drawn from (200, 4) of the client area, right of its caption, where
+// zolvik-report reads it.
+constexpr int kReadoutLeft = 200;
+constexpr int kReadoutTop = 4;

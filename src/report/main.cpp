@@ -212,7 +212,7 @@ int wmain(int argc, wchar_t** argv)
         std::fputs(kUsage, stdout);
         return kExitOk;
     case Mode::Version:
-        std::printf("%s\n", ZOLVIK_VERSION);
+        std::printf("%s\n", ZOLVIK_VERSION_TEXT);
         return kExitOk;
     case Mode::Check:
         return Check();

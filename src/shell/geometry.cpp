@@ -2,7 +2,15 @@
 
 #include "../bench/bench.h"
 
-WindowGeometry windowGeometry = {{0, 0, 908, 688}, 0, 0, {0, 0, 908, 688}};
+namespace
+{
+
+constexpr RECT kDesignedClient = {0, 0, kDesignedAreaWidth + kAreaLeft + kAreaMargin,
+                                  kDesignedAreaHeight + kAreaTop + kAreaMargin};
+
+} // namespace
+
+WindowGeometry windowGeometry = {kDesignedClient, 0, 0, kDesignedClient};
 
 bool ComputeWindowSize()
 {
@@ -27,6 +35,5 @@ void Relayout(HWND window, bool force)
         return;
     }
     windowGeometry.lastClientRect = client;
-    drawRect.right = client.right - kAreaMargin;
-    drawRect.bottom = client.bottom - kAreaMargin;
+    drawRect = DrawingRectOf(client);
 }

@@ -7,7 +7,7 @@ namespace
 
 const wchar_t kClassName[] = ZOLVIK_WINDOW_CLASS;
 const wchar_t kTitle[] =
-    L"Zolvik (specifically for demonstration of RADEON drivers 2D bug) v. 1.3.0.0";
+    L"Zolvik (specifically for demonstration of RADEON drivers 2D bug) v. " ZOLVIK_VERSION_TEXT;
 constexpr UINT kPassPeriodMs = 500;
 constexpr UINT_PTR kPassTimer = 0;
 

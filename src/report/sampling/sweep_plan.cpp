@@ -7,8 +7,8 @@ namespace
 
 constexpr int kSmallWidth = 400; // the readout and the reset button stay in view
 constexpr int kSmallHeight = 300;
-constexpr int kDesignedWidth = 900;
-constexpr int kDesignedHeight = 600;
+constexpr int kDesignedWidth = kDesignedAreaWidth;
+constexpr int kDesignedHeight = kDesignedAreaHeight;
 
 ClientSize Client(int areaWidth, int areaHeight)
 {

@@ -2,6 +2,7 @@
 // the display's scale and both programs' DPI awareness, how the readout is read, the value
 // read now, and whether anything stands in the way.
 #include "windows/check.h"
+#include "zolvik_facts.h"
 
 #include "exit_codes.h"
 #include "sampling/sampling.h"
@@ -61,9 +62,11 @@ int CheckSetup(HWND window)
     const Reading reading = ReadReadout(camera);
     CloseCamera(camera);
     if (!reading.decoded) {
-        Line(false, "readout",
-             "cannot be decoded at (200, 4): if the display is scaled and this persists, send "
-             "this output with a screenshot of the window");
+        std::snprintf(text, sizeof text,
+                      "cannot be decoded at (%d, %d): if the display is scaled and this "
+                      "persists, send this output with a screenshot of the window",
+                      kReadoutLeft, kReadoutTop);
+        Line(false, "readout", text);
         return kExitUndecodable;
     }
     std::snprintf(text, sizeof text, "%ls ms, read exactly", reading.text.c_str());

@@ -47,11 +47,7 @@ double DrawControlPass(ControlCanvas& canvas, int clientWidth, int clientHeight)
     if (!canvas.surface && !MakeCanvas(canvas, bitmapWidth, bitmapHeight)) {
         return 0;
     }
-    const RECT area = {kAreaLeft, kAreaTop, clientWidth - kAreaMargin, clientHeight - kAreaMargin};
-    SelectObject(canvas.surface, GetStockObject(DC_PEN));
-    FillRect(canvas.surface, &area,
-             reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
-    return TimeGridLines(canvas.surface, area);
+    return ClearAndTimeGrid(canvas.surface, DrawingRectOf(RECT{0, 0, clientWidth, clientHeight}));
 }
 
 void FreeControlCanvas(ControlCanvas& canvas)

@@ -1,5 +1,6 @@
 #include "windows/readout.h"
 #include "windows/window_view.h"
+#include "zolvik_facts.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -8,8 +9,6 @@
 namespace
 {
 
-constexpr int kValueX = 200;
-constexpr int kValueY = 4;
 // Wide enough for a mean of a few seconds and its unit; the rest of the panel is not read.
 constexpr int kCaptureWidth = 240;
 
@@ -62,12 +61,12 @@ Reading ReadReadout(ReadoutCamera& camera)
 {
     const DpiScope scope(camera.window);
     RECT client;
-    if (!GetClientRect(camera.window, &client) || client.right <= kValueX) {
+    if (!GetClientRect(camera.window, &client) || client.right <= kReadoutLeft) {
         return Reading();
     }
-    const int width = std::min(kCaptureWidth, static_cast<int>(client.right) - kValueX);
+    const int width = std::min(kCaptureWidth, static_cast<int>(client.right) - kReadoutLeft);
     HDC source = GetDC(camera.window);
-    const bool grabbed = source && Grab(camera.grabber, source, kValueX, kValueY, width,
+    const bool grabbed = source && Grab(camera.grabber, source, kReadoutLeft, kReadoutTop, width,
                                         camera.grabber.height, camera.current);
     if (source) {
         ReleaseDC(camera.window, source);

@@ -168,8 +168,10 @@ int ExitCode(SessionEnd end, double patienceS)
                      patienceS);
         return kExitUndecodable;
     case SessionEnd::NeverDecoded:
-        std::fprintf(stderr, "zolvik-report: the readout at (200, 4) cannot be decoded: is this "
-                             "Zolvik's window?\n");
+        std::fprintf(stderr,
+                     "zolvik-report: the readout at (%d, %d) cannot be decoded: is this "
+                     "Zolvik's window?\n",
+                     kReadoutLeft, kReadoutTop);
         return kExitUndecodable;
     case SessionEnd::CannotWrite:
         std::fprintf(stderr, "zolvik-report: cannot write the CSV file\n");

@@ -1,13 +1,12 @@
 #include "windows/window_view.h"
 #include "zolvik_facts.h"
 
+#include "bench/bench.h"
 #include "windows/exports.h"
 
 namespace
 {
 
-constexpr int kReadoutLeft = 200;
-constexpr int kReadoutTop = 4;
 constexpr int kReadoutRight = 440;
 constexpr int kReadoutBottom = 40;
 
@@ -97,8 +96,8 @@ Sight SightOf(HWND window)
     const DpiScope scope(window);
     RECT client;
     GetClientRect(window, &client);
-    if (!WhollyOnScreen(ClientRectOnScreen(window, kAreaLeft, kAreaTop, client.right - kAreaMargin,
-                                           client.bottom - kAreaMargin))) {
+    const RECT area = DrawingRectOf(client);
+    if (!WhollyOnScreen(ClientRectOnScreen(window, area.left, area.top, area.right, area.bottom))) {
         return Sight::OffScreen;
     }
     if (!KeepsCoveredPixels() && ReadoutCovered(window)) {
