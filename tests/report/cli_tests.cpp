@@ -223,7 +223,7 @@ TEST(ReportOptions, EachModeRefusesEveryOptionItDoesNotTake)
         {"",
          {},
          {L"--append", L"--samples", L"--seconds", L"--patience", L"--csv", L"--json", L"--plot",
-          L"--trace", L"--runs", L"--pause", L"--precision"}},
+          L"--trace", L"--runs", L"--pause", L"--precision", L"--note"}},
         {"--compare", {L"--compare", L"a", L"b"}, {L"--json", L"--plot", L"--markdown"}},
         {"--sweep",
          {L"--sweep"},
@@ -235,7 +235,8 @@ TEST(ReportOptions, EachModeRefusesEveryOptionItDoesNotTake)
         {L"--append"},         {L"--samples", L"30"},  {L"--seconds", L"5"},
         {L"--patience", L"5"}, {L"--csv", L"a.csv"},   {L"--json", L"a.json"},
         {L"--plot", L"p.svg"}, {L"--trace", L"t.csv"}, {L"--markdown", L"r.md"},
-        {L"--runs", L"3"},     {L"--pause", L"1"},     {L"--precision", L"5"}};
+        {L"--runs", L"3"},     {L"--pause", L"1"},     {L"--precision", L"5"},
+        {L"--note", L"n"}};
     for (const auto& m : modes) {
         for (const auto& option : options) {
             if (std::find(m.takes.begin(), m.takes.end(), option[0]) != m.takes.end()) {
@@ -249,6 +250,24 @@ TEST(ReportOptions, EachModeRefusesEveryOptionItDoesNotTake)
             EXPECT_NE(error.find(Utf8(option[0])), std::string::npos) << error;
             EXPECT_NE(error.find(m.mode), std::string::npos) << error;
         }
+    }
+    // A note is one line, and is kept only where there is a record to keep it in.
+    Options noted;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(
+        Words({L"--note", L"\u0434\u0440\u0430\u0439\u0432\u0435\u0440 B", L"--json", L"b.json"}),
+        noted, error))
+        << error;
+    EXPECT_EQ(noted.note, "\u0434\u0440\u0430\u0439\u0432\u0435\u0440 B");
+    const std::wstring longest(kMostNoteCharacters, L'x');
+    EXPECT_TRUE(ParseOptions({L"--note", longest, L"--json", L"b.json"}, noted, error)) << error;
+    for (const auto& bad : {Words({L"--note", L"x", L"--csv", L"b.csv"}),
+                            Words({L"--note", L"two\nlines", L"--json", L"b.json"}),
+                            Words({L"--note", L"", L"--json", L"b.json"}),
+                            {L"--note", longest + L"x", L"--json", L"b.json"}}) {
+        Options parsed;
+        EXPECT_FALSE(ParseOptions(bad, parsed, error)) << Utf8(bad[1]);
+        EXPECT_NE(error.find("--note"), std::string::npos) << error;
     }
     // Alternatives stay alternatives, and a sweep's record goes to a file.
     for (const auto& bad :

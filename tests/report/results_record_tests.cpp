@@ -166,6 +166,49 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
     EXPECT_EQ(Content(outPath).find("\n* "), std::string::npos) << Content(outPath);
 }
 
+// What the recorder said a side is stays with each run, is said once a side when compared,
+// and cannot break the Markdown report it is pasted into.
+TEST_F(ReportRecord, NotesAreKeptWithTheirRunsAndSaidOnceASide)
+{
+    const std::wstring a = Path(L"a.json");
+    const std::wstring b = Path(L"b.json");
+    std::string error;
+    const char* notes[] = {"driver 23.4 <vsync | off>", "driver 23.4 <vsync | off>",
+                           "after reboot"};
+    for (const char* note : notes) {
+        ::Run run = RunOf(2.5);
+        run.note = note;
+        ASSERT_EQ(WriteRecord(a, true, MachineA(), run, AnalyseRun(run), error), kExitOk) << error;
+        ASSERT_EQ(WriteRecord(b, true, MachineA(), RunOf(2.6), AnalyseRun(RunOf(2.6)), error),
+                  kExitOk);
+    }
+    ResultsFile file;
+    ASSERT_TRUE(ReadResultsFile(a, file, error)) << error;
+    ASSERT_EQ(file.runs.size(), 3u);
+    EXPECT_EQ(file.runs[2].note, "after reboot");
+    EXPECT_TRUE(nlohmann::json::parse(Content(b))["runs"][0]["note"].is_null());
+
+    const std::wstring outPath = Path(L"out.txt");
+    const std::wstring markdown = Path(L"report.md");
+    std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
+    CompareOutputs outputs;
+    outputs.markdown = markdown;
+    ASSERT_EQ(CompareFiles({a, b}, outputs, out, out), kExitOk);
+    std::fclose(out);
+    const std::string text = Content(outPath);
+    EXPECT_NE(text.find(", 3 runs: driver 23.4 <vsync | off>; after reboot\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find(", 3 runs\n"), std::string::npos) << text; // B, which has none
+    const std::string md = Content(markdown);
+    EXPECT_NE(md.find("- A: driver 23.4 &lt;vsync \\| off&gt;; after reboot\n"), std::string::npos)
+        << md;
+    EXPECT_EQ(md.find("- B: "), std::string::npos) << md;
+    EXPECT_NE(RenderedMarkdown(markdown).find("<li>A: driver 23.4 &lt;vsync | off&gt;; after "
+                                              "reboot</li>"),
+              std::string::npos)
+        << RenderedMarkdown(markdown);
+}
+
 } // namespace
 
 // A recorded run says how it was sampled: looks, probes, drops by reason and what happened;

@@ -85,6 +85,21 @@ bool ParsePercent(const std::wstring& text, const char* option, double& percent,
     return true;
 }
 
+// A note is one line of printable text, short enough for a report's list of sides.
+bool ParseNote(const std::wstring& text, std::string& note, std::string& error)
+{
+    const bool printable = std::all_of(text.begin(), text.end(), [](wchar_t c) {
+        return c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0);
+    });
+    if (text.empty() || text.size() > kMostNoteCharacters || !printable) {
+        error = "--note takes one line of text, 1 to " + std::to_string(kMostNoteCharacters) +
+                " characters";
+        return false;
+    }
+    note = Utf8(text);
+    return true;
+}
+
 // --precision P takes its runs from the pilot's spread: --runs is then the most, at least the
 // pilot's, and the runs must be long enough for intervals of their own.
 bool CheckPrecision(Options& options, bool runsGiven, std::string& error)
@@ -183,6 +198,10 @@ const OptionRule kOptions[] = {
      [](const auto& w, std::size_t at, Options& o, std::string& e) {
          return ParsePercent(w[at], "--precision", o.precision, e);
      }},
+    {L"--note", kRecord, 1,
+     [](const auto& w, std::size_t at, Options& o, std::string& e) {
+         return ParseNote(w[at], o.note, e);
+     }},
     {L"--plan", kPlan, 2,
      [](const auto& w, std::size_t at, Options& o, std::string& e) {
          o.planFile = w[at + 1];
@@ -280,6 +299,8 @@ bool CheckRecording(Options& options, bool pauseGiven, bool runsGiven, std::stri
         error = "--append adds a run to the file given with --csv or --json";
     } else if (options.json == L"-") {
         error = "a record goes to a file: --json - writes only a comparison";
+    } else if (!options.note.empty() && options.json.empty()) {
+        error = "--note is kept in a record: give --json FILE";
     }
     if (error.empty() && options.samples == 0 && options.seconds == 0) {
         options.samples = 24;

@@ -23,11 +23,16 @@ struct Options {
     std::wstring markdown;
     // --precision P: record until two sides so recorded resolve +-P %, at most `runs` runs.
     double precision = 0;
+    // --note TEXT: what the side is, in the recorder's words ("driver 23.4, vsync off"), kept
+    // with each run of the record and shown beside the side's letter in comparisons.
+    std::string note;
     // --plan P FILE: the plan for +-P % from a recorded side.
     double plan = 0;
     std::wstring planFile;
     // A sweep: `samples` passes a visit and `runs` rounds of visits to a set of drawing areas.
 };
+
+constexpr std::size_t kMostNoteCharacters = 200;
 
 extern const char kUsage[];
 // False with a message for anything it cannot take as it stands.

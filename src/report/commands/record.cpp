@@ -40,6 +40,7 @@ int RecordRuns(const Options& options, const RecordingPort& port, std::FILE* out
         }
         Run run;
         run.precision = options.precision;
+        run.note = options.note;
         run.pilot = options.precision > 0 && i <= static_cast<long>(kPilotRuns);
         code = port.record(static_cast<int>(i), static_cast<int>(planned), options.append || i > 1,
                            run);

@@ -19,6 +19,22 @@ ComparisonWarning Warning(ComparisonWarning::Kind kind, const std::string& side 
     return warning;
 }
 
+// A side recorded in several sittings may carry several notes; each is said once.
+std::string NotesOf(const std::vector<Run>& runs)
+{
+    std::vector<std::string> notes;
+    for (const Run& run : runs) {
+        if (!run.note.empty() && std::find(notes.begin(), notes.end(), run.note) == notes.end()) {
+            notes.push_back(run.note);
+        }
+    }
+    std::string joined;
+    for (const std::string& note : notes) {
+        joined += (joined.empty() ? "" : "; ") + note;
+    }
+    return joined;
+}
+
 // Flattens a provenance object into "path: value" rows, as text.
 void Flatten(const nlohmann::json& value, const std::string& path,
              std::vector<std::pair<std::string, std::string>>& rows)
@@ -208,6 +224,7 @@ ComparedSides CompareSides(const std::vector<std::wstring>& paths, std::vector<R
         side.letter = SideLetter(i);
         side.path = paths[i];
         side.name = SideName(paths[i], files[i].record ? files[i].provenance : Provenance());
+        side.note = NotesOf(files[i].runs);
         side.file = std::move(files[i]);
         for (const Run& run : side.file.runs) {
             side.analyses.push_back(AnalyseRun(run));

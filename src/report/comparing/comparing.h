@@ -25,6 +25,8 @@ struct ComparedSide {
     std::string letter;
     std::wstring path;
     std::string name;
+    // What the recorder said the side is (--note): its runs' notes, each once, in order.
+    std::string note;
     ResultsFile file;
     std::vector<RunAnalysis> analyses; // a run each, in the file's order
     SideEstimate estimate;

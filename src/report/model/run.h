@@ -61,6 +61,7 @@ struct Run {
     // whose spread alone then judges the side. 0: recorded otherwise.
     double precision = 0;
     bool pilot = false;
+    std::string note; // what the recorder said the side is; empty for none
     std::size_t dropped = 0;
     SamplingFacts sampling;
 };

@@ -15,8 +15,9 @@ namespace
 void PrintSide(std::FILE* out, const ComparedSide& side)
 {
     const std::vector<Run>& runs = side.file.runs;
-    std::fprintf(out, "%s: %s, %zu run%s\n", side.letter.c_str(), Utf8(side.path).c_str(),
-                 runs.size(), runs.size() == 1 ? "" : "s");
+    std::fprintf(out, "%s: %s, %zu run%s%s%s\n", side.letter.c_str(), Utf8(side.path).c_str(),
+                 runs.size(), runs.size() == 1 ? "" : "s", side.note.empty() ? "" : ": ",
+                 side.note.c_str());
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const Run& run = runs[i];
         const RunReport& r = side.analyses[i].report;
@@ -123,15 +124,17 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
     }
     const SideEstimate& e = side.estimate;
     const bool interval = e.high > 0;
-    nlohmann::json json = {{"side", side.letter},
-                           {"name", side.name},
-                           {"file", Utf8(side.path)},
-                           {"runs", e.runs},
-                           {"samples", e.samples},
-                           {"run_medians_ms", medians},
-                           {"median_ms", Finite(e.median)},
-                           {"median_low_ms", interval ? Finite(e.low) : nullptr},
-                           {"median_high_ms", interval ? Finite(e.high) : nullptr}};
+    nlohmann::json json = {
+        {"side", side.letter},
+        {"name", side.name},
+        {"note", side.note.empty() ? nlohmann::json(nullptr) : nlohmann::json(side.note)},
+        {"file", Utf8(side.path)},
+        {"runs", e.runs},
+        {"samples", e.samples},
+        {"run_medians_ms", medians},
+        {"median_ms", Finite(e.median)},
+        {"median_low_ms", interval ? Finite(e.low) : nullptr},
+        {"median_high_ms", interval ? Finite(e.high) : nullptr}};
     json["noise"] = NoiseJson(side.noise);
     json["in_memory_median_ms"] = e.memory.value > 0 ? Finite(e.memory.value) : nullptr;
     json["in_memory_low_ms"] = e.memory.high > 0 ? Finite(e.memory.low) : nullptr;

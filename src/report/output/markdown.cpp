@@ -101,8 +101,23 @@ std::string WhatWasMeasured(const ComparedSides& compared)
            "in milliseconds; intervals are 95 %.";
 }
 
+// What each side is, where its recorder said so with --note.
+void SideNotes(std::ostringstream& md, const ComparedSides& compared)
+{
+    std::string list;
+    for (const ComparedSide& side : compared.sides) {
+        if (!side.note.empty()) {
+            list += "- " + side.letter + ": " + Cell(side.note) + "\n";
+        }
+    }
+    if (!list.empty()) {
+        md << "The sides, as their records say:\n\n" << list << "\n";
+    }
+}
+
 void VerdictTable(std::ostringstream& md, const ComparedSides& compared)
 {
+    SideNotes(md, compared);
     const std::string base = compared.sides.front().letter;
     md << "| Side | Name | Runs | Samples | Median ms (95 % interval) | Ratio to " << base
        << " (95 % interval) | In memory ms | On screen / in memory, to " << base << " | Verdict |\n"

@@ -125,6 +125,12 @@ bool ReadRun(const json& value, std::size_t position, Run& run, const std::strin
         }
         run.pilot = precision["pilot"].get<bool>();
     }
+    if (value.contains("note") && !value["note"].is_null()) {
+        if (!value["note"].is_string()) {
+            return Fail(error, where + ".note", "not a string");
+        }
+        run.note = value["note"].get<std::string>();
+    }
     if (value.contains("controls") && !value["controls"].is_array()) {
         return Fail(error, where + ".controls", "not an array of samples");
     }

@@ -209,6 +209,7 @@ json RunJson(const Run& run, const RunAnalysis& analysis, bool otherEnvironment)
             {"precision", run.precision > 0
                               ? json({{"target_percent", run.precision}, {"pilot", run.pilot}})
                               : json(nullptr)},
+            {"note", run.note.empty() ? json(nullptr) : json(run.note)},
             {"samples", samples},
             {"dropped", run.dropped},
             {"summary", SummaryJson(report)},
