@@ -2,7 +2,7 @@
 // comes from (`<!-- output: FOLDER: zolvik-report ARGUMENTS -->` before it) must be what
 // zolvik-report prints there, line for line, a line "  ..." standing for lines left out.
 #include "commands/commands.h"
-#include "output/sweep_output.h"
+#include "output/text.h"
 #include "results/sweep_record.h"
 
 #include <gtest/gtest.h>

@@ -221,9 +221,7 @@ int wmain(int argc, wchar_t** argv)
     case Mode::Sweep:
         return Sweep(options);
     case Mode::Compare:
-        return CompareFiles(options.compare,
-                            {options.json, options.plot, options.markdown, CommandLine(arguments)},
-                            stdout, stderr);
+        return CompareAsAsked(options, CommandLine(arguments), stdout, stderr);
     case Mode::Record:
         return Record(options);
     }

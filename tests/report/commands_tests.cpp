@@ -94,6 +94,45 @@ TEST_F(ReportCommands, OutputsAreCheckedBeforeAnySampling)
     EXPECT_FALSE(FileExists(fine.json));
 }
 
+// Every file a command writes is in one list, checked before anything is read: a comparison
+// whose report exists is refused before its sides are opened, and "-" is never a file.
+TEST_F(ReportCommands, AComparisonChecksEveryFileItWritesBeforeReadingAny)
+{
+    const std::wstring taken = Write(L"report.md", "an earlier report\n");
+    Options options;
+    options.mode = Mode::Compare;
+    options.compare = {Path(L"absent-a.json"), Path(L"absent-b.json")};
+    options.json = L"-";
+    options.plot = Path(L"picture.svg");
+    options.markdown = taken;
+    const std::vector<Export> exports = ExportsOf(options);
+    ASSERT_EQ(exports.size(), 3u);
+    // The picture is written before the report that links it.
+    EXPECT_EQ(exports[1].format, Format::Svg);
+    EXPECT_EQ(exports[2].format, Format::Markdown);
+    const auto [text, errors] = Captured([&](std::FILE* out, std::FILE* err) {
+        EXPECT_EQ(CompareAsAsked(options, "zolvik-report --compare ...", out, err),
+                  kExitFileExists);
+    });
+    EXPECT_NE(errors.find("report.md exists"), std::string::npos) << errors;
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(Content(taken), "an earlier report\n");
+    options.markdown = L"-";
+    const auto [none, unread] = Captured([&](std::FILE* out, std::FILE* err) {
+        EXPECT_EQ(CompareAsAsked(options, "zolvik-report --compare ...", out, err), kExitBadFile);
+    });
+    EXPECT_NE(unread.find("absent-a.json"), std::string::npos) << unread;
+
+    // A recording's CSV is refused up front too where it exists and --append is not given.
+    Options record;
+    record.csv = Write(L"runs.csv", "run,index,seconds,duration_ms\n1,1,0.5,2.0\n");
+    std::string error;
+    EXPECT_EQ(CheckExports(record, ExportsOf(record), error), kExitFileExists);
+    EXPECT_NE(error.find("give --append"), std::string::npos) << error;
+    record.append = true;
+    EXPECT_EQ(CheckExports(record, ExportsOf(record), error), kExitOk) << error;
+}
+
 // A run stopped by Ctrl+C is written as far as it came, marked, and a comparison says so.
 TEST_F(ReportCommands, AnInterruptedRunIsWrittenAndComparedAsSuch)
 {
@@ -172,7 +211,7 @@ TEST_F(ReportCommands, TwoSweepsCompareAsTextMarkdownOrJson)
     EXPECT_NE(text.find("\n  per line call: B 12.0 us"), std::string::npos) << text;
 
     CompareOutputs markdown;
-    markdown.markdown = L"-";
+    markdown.exports.push_back({Format::Markdown, L"-"});
     const auto [md, mdErrors] = Captured([&](std::FILE* out, std::FILE* err) {
         EXPECT_EQ(CompareFiles(paths, markdown, out, err), kExitOk);
     });
@@ -180,7 +219,7 @@ TEST_F(ReportCommands, TwoSweepsCompareAsTextMarkdownOrJson)
     EXPECT_EQ(md.find("on screen:\n"), std::string::npos) << md;
 
     CompareOutputs json;
-    json.json = L"-";
+    json.exports.push_back({Format::Json, L"-"});
     const auto [jsonText, jsonErrors] = Captured([&](std::FILE* out, std::FILE* err) {
         EXPECT_EQ(CompareFiles(paths, json, out, err), kExitOk);
     });
@@ -191,12 +230,12 @@ TEST_F(ReportCommands, TwoSweepsCompareAsTextMarkdownOrJson)
     EXPECT_EQ(parsed["fits"]["b_on_screen"], "fits");
 
     CompareOutputs plot;
-    plot.plot = Path(L"sweeps.svg");
+    plot.exports.push_back({Format::Svg, Path(L"sweeps.svg")});
     const auto [none, plotErrors] = Captured([&](std::FILE* out, std::FILE* err) {
         EXPECT_EQ(CompareFiles(paths, plot, out, err), kExitUsage);
     });
     EXPECT_NE(plotErrors.find("each sweep draws its own picture"), std::string::npos);
-    EXPECT_FALSE(FileExists(plot.plot));
+    EXPECT_FALSE(FileExists(plot.exports[0].path));
 }
 
 namespace
@@ -226,7 +265,7 @@ TEST_F(ReportCommands, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
         std::remove(Utf8(json).c_str());
         std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
         CompareOutputs written;
-        written.json = json;
+        written.exports.push_back({Format::Json, json});
         EXPECT_EQ(CompareFiles({a, b}, written, out, out), kExitOk);
         std::fclose(out);
         output = Content(outPath) + Content(json);
@@ -250,7 +289,7 @@ TEST_F(ReportCommands, CompareWritesTheVerdictAsTextAndJsonTheSameEachTime)
     // The JSON file is not replaced either, and a bad side is named.
     std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
     CompareOutputs again;
-    again.json = json;
+    again.exports.push_back({Format::Json, json});
     EXPECT_EQ(CompareFiles({a, b}, again, out, out), kExitFileExists);
     EXPECT_EQ(CompareFiles({a, Path(L"absent.csv")}, CompareOutputs(), out, out), kExitBadFile);
     std::fclose(out);

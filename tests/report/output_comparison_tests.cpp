@@ -2,7 +2,8 @@
 // common Markdown implementation renders with its tables as tables; the power a side ran on.
 #include "commands/commands.h"
 #include "exit_codes.h"
-#include "output/output.h"
+#include "output/text.h"
+#include "output/markdown.h"
 #include "results/files.h"
 #include "results/results.h"
 #include "report_files.h"
@@ -71,7 +72,7 @@ class ThreeSides : public ReportComparison
 TEST_F(ThreeSides, TextAndJsonGiveOneTableWithEachSideAgainstTheFirst)
 {
     CompareOutputs outputs;
-    outputs.json = Path(L"three.json");
+    outputs.exports.push_back({Format::Json, Path(L"three.json")});
     const std::string text = Compare(outputs);
     EXPECT_NE(text.find("side  runs  samples  median ms (95 % interval)"), std::string::npos)
         << text;
@@ -90,7 +91,7 @@ TEST_F(ThreeSides, TextAndJsonGiveOneTableWithEachSideAgainstTheFirst)
               std::string::npos)
         << text;
 
-    const nlohmann::json json = nlohmann::json::parse(Content(outputs.json));
+    const nlohmann::json json = nlohmann::json::parse(Content(Path(L"three.json")));
     ASSERT_EQ(json["sides"].size(), 3u);
     EXPECT_FALSE(json.contains("verdict")); // the flat form is for two sides
     EXPECT_EQ(json["base"], "A");
@@ -140,12 +141,12 @@ std::size_t Count(const std::string& text, const std::string& what)
 TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
 {
     CompareOutputs outputs;
-    outputs.markdown = Path(L"report.md");
-    outputs.plot = Path(L"report picture.svg");
+    outputs.exports.push_back({Format::Markdown, Path(L"report.md")});
+    outputs.exports.push_back({Format::Svg, Path(L"report picture.svg")});
     outputs.command = "zolvik-report --compare driver-1.json driver-2.json driver-3.json "
                       "--markdown report.md --plot \"report picture.svg\"";
     Compare(outputs);
-    const std::string md = Content(outputs.markdown);
+    const std::string md = Content(Path(L"report.md"));
     EXPECT_NE(md.find("What was measured: the time Zolvik 1.3.0.0 takes to draw one pass of its "
                       "grid of 1,125 one-pixel lines through GDI, on a drawing area of 900 x 600 "
                       "pixels"),
@@ -157,7 +158,7 @@ TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
     EXPECT_NE(md.find("zolvik-report --samples 48 --runs 3 --pause 60 --json "), std::string::npos)
         << md;
 
-    const std::string html = RenderedMarkdown(outputs.markdown);
+    const std::string html = RenderedMarkdown(Path(L"report.md"));
     ASSERT_EQ(Count(html, "<table>"), 2u) << html; // the verdicts and the environments
     EXPECT_NE(html.find("<th>Ratio to A (95 % interval)</th>"), std::string::npos) << html;
     EXPECT_EQ(Count(html, "<td><strong>slower</strong></td>"), 1u) << html;
@@ -184,7 +185,7 @@ TEST_F(ThreeSides, TheMarkdownReportRendersItsTablesAsTables)
 
     // "-" puts the report alone on standard output.
     CompareOutputs toScreen;
-    toScreen.markdown = L"-";
+    toScreen.exports.push_back({Format::Markdown, L"-"});
     const std::string screen = Compare(toScreen);
     EXPECT_EQ(screen.rfind("# Zolvik line drawing time: B, C against A\n", 0), 0u) << screen;
     EXPECT_EQ(screen.find("side  runs"), std::string::npos) << screen;

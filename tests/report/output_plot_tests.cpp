@@ -1,8 +1,7 @@
 // zolvik-report's pictures: rendered by librsvg (rsvg-convert) as a browser would show them;
 // they must be well-formed, not blank, and say what they show.
 #include "exit_codes.h"
-#include "output/output.h"
-#include "output/sweep_output.h"
+#include "output/svg.h"
 #include "results/files.h"
 #include "report_files.h"
 

@@ -1,5 +1,5 @@
 // The progress line: rewritten in place on a console, plain lines now and then in a log.
-#include "output/output.h"
+#include "output/text.h"
 #include "report_files.h"
 
 #include <gtest/gtest.h>

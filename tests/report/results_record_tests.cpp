@@ -2,7 +2,6 @@
 // compared with their environments and drawing areas.
 #include "commands/commands.h"
 #include "exit_codes.h"
-#include "output/output.h"
 #include "results/files.h"
 #include "results/results.h"
 #include "report_files.h"
@@ -138,7 +137,7 @@ TEST_F(ReportRecord, ComparingRecordsShowsBothEnvironmentsAndWarnsOfDifferentAre
     const std::wstring json = Path(L"comparison.json");
     std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
     CompareOutputs outputs;
-    outputs.json = json;
+    outputs.exports.push_back({Format::Json, json});
     ASSERT_EQ(CompareFiles({a, b}, outputs, out, out), kExitOk);
     std::fclose(out);
     const std::string text = Content(outPath);
@@ -192,7 +191,7 @@ TEST_F(ReportRecord, NotesAreKeptWithTheirRunsAndSaidOnceASide)
     const std::wstring markdown = Path(L"report.md");
     std::FILE* out = std::fopen(Utf8(outPath).c_str(), "w+");
     CompareOutputs outputs;
-    outputs.markdown = markdown;
+    outputs.exports.push_back({Format::Markdown, markdown});
     ASSERT_EQ(CompareFiles({a, b}, outputs, out, out), kExitOk);
     std::fclose(out);
     const std::string text = Content(outPath);

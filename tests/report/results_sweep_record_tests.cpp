@@ -4,7 +4,7 @@
 #include "exit_codes.h"
 #include "report_files.h"
 #include "sweep_data.h"
-#include "output/sweep_output.h"
+#include "output/text.h"
 #include "results/results.h"
 #include "results/sweep_record.h"
 #include "stats/sweep_fit.h"
@@ -103,7 +103,7 @@ TEST_F(ReportSweep, ComparingASweepWithRunsIsRefused)
                      outputs, out, out),
         kExitBadFile);
     const std::wstring md = Path(L"sweeps.md");
-    outputs.markdown = md;
+    outputs.exports.push_back({Format::Markdown, md});
     EXPECT_EQ(CompareFiles({std::wstring(a.begin(), a.end()), std::wstring(a.begin(), a.end())},
                            outputs, out, out),
               kExitOk);

@@ -2,7 +2,7 @@
 // control in records, and a run's summary says how long the screen took against memory; a
 // machine that changes speed under recorded runs is not called a driver difference. (The
 // control's grid is the program's own timed lines, TimeGridLines, tested with the pass.)
-#include "output/output.h"
+#include "output/text.h"
 #include "results/results.h"
 #include "stats/control.h"
 #include "stats/verdict.h"

@@ -2,7 +2,7 @@
 // that stops at a precision, simulated on drifting, correlated runs: its intervals must still
 // hold the truth at the moment it stops.
 #include "commands/commands.h"
-#include "output/output.h"
+#include "output/text.h"
 #include "stats/precision.h"
 #include "stats/verdict.h"
 

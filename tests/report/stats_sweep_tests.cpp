@@ -1,6 +1,7 @@
 // The sweep's model against an independent fit, where it stands and where it does not, and
 // two sweeps compared cost by cost.
-#include "output/sweep_output.h"
+#include "output/text.h"
+#include "output/markdown.h"
 #include "report_files.h"
 #include "sweep_data.h"
 #include "results/sweep_record.h"

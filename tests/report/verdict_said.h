@@ -1,7 +1,7 @@
 // A comparison as a person reads it: the lines the text prints for its verdict.
 #pragma once
 
-#include "output/output.h"
+#include "output/text.h"
 
 #include <string>
 

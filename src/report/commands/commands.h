@@ -6,17 +6,36 @@
 #include "cli/options.h"
 #include "model/run.h"
 #include "model/sweep.h"
-#include "output/output.h"
+#include "output/text.h"
 
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
-// The files a recording or a sweep writes, checked before minutes of sampling: nothing is
-// ever overwritten, a record is appended to only where it is one, and the trace is opened
+// One file a command writes, by its format; "-" for standard output. Each format is one
+// writer in output/ (text, JSON, Markdown, SVG) or results/ (records, CSV), covering runs,
+// comparisons and sweeps alike.
+enum class Format { Csv, Json, Markdown, Svg, Trace };
+struct Export {
+    Format format;
+    std::wstring path;
+};
+// Every file the options ask for, in one list.
+std::vector<Export> ExportsOf(const Options& options);
+// Nothing is ever overwritten: a recording adds to its results file only with --append and
+// only to a record where it is JSON; every other file must not exist yet. Returns an exit
+// code, with a message.
+int CheckExports(const Options& options, const std::vector<Export>& exports, std::string& error);
+// A recording's or a sweep's files checked before minutes of sampling, and the trace opened
 // (header written) here. Returns an exit code, with a message.
 int OpenOutputs(const Options& options, std::FILE*& trace, std::string& error);
+
+// What a comparison writes besides its text, and the command that made it, for its report.
+struct CompareOutputs {
+    std::vector<Export> exports;
+    std::string command;
+};
 
 // A run just sampled: its summary, control and sampling figures on `out`, then the record and
 // the picture as asked. An interrupted run is written all the same. Returns an exit code.
@@ -31,6 +50,10 @@ int FinishSweep(const Options& options, const SweepRecord& record, std::FILE* ou
 // and the verdicts as text, and --json, --plot and --markdown written as asked.
 int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& outputs,
                  std::FILE* out, std::FILE* errors);
+// --compare as the options ask: every file it would write checked before any is read, then
+// CompareFiles.
+int CompareAsAsked(const Options& options, const std::string& command, std::FILE* out,
+                   std::FILE* errors);
 
 // What a recording of runs does at the window: records run `index` of `planned` so far
 // (appending to the files after the first) into `run` and writes it, and pauses before run

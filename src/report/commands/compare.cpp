@@ -3,7 +3,9 @@
 #include "commands/commands.h"
 
 #include "exit_codes.h"
-#include "output/sweep_output.h"
+#include "output/json.h"
+#include "output/markdown.h"
+#include "output/svg.h"
 #include "results/files.h"
 #include "results/results.h"
 #include "results/sweep_record.h"
@@ -30,36 +32,57 @@ int WriteOutput(const std::wstring& path, const std::string& text, std::FILE* ou
     return code;
 }
 
-// The JSON and the Markdown as asked: files first; what goes to standard output ("-") then
-// stands there alone, else the text is printed.
-int WriteComparison(const CompareOutputs& outputs, const std::function<std::string()>& json,
-                    const std::function<std::string()>& markdown,
-                    const std::function<void()>& printText, std::FILE* out, std::FILE* errors)
+// What a comparison can be written as: text in a format, a picture, and its text for people.
+struct Writers {
+    std::function<std::string(Format format)> text;
+    std::function<int(const std::wstring& path, std::string& error)> picture;
+    std::function<void()> print;
+};
+
+// Every file of the list in its order; what goes to standard output ("-") then stands there
+// alone, else the text for people is printed.
+int WriteComparison(const CompareOutputs& outputs, const Writers& writers, std::FILE* out,
+                    std::FILE* errors)
 {
-    const std::pair<const std::wstring*, std::string> texts[] = {
-        {&outputs.json, outputs.json.empty() ? "" : json()},
-        {&outputs.markdown, outputs.markdown.empty() ? "" : markdown()}};
-    for (const auto& [path, text] : texts) {
-        const int code =
-            path->empty() || *path == L"-" ? kExitOk : WriteOutput(*path, text, out, errors);
+    const Export* toScreen = nullptr;
+    for (const Export& file : outputs.exports) {
+        if (file.path == L"-") {
+            toScreen = &file;
+            continue;
+        }
+        std::string error;
+        const int code = file.format == Format::Svg
+                             ? writers.picture(file.path, error)
+                             : WriteOutput(file.path, writers.text(file.format), out, errors);
         if (code != kExitOk) {
+            if (!error.empty()) {
+                std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
+            }
             return code;
         }
     }
-    for (const auto& [path, text] : texts) {
-        if (*path == L"-") {
-            return WriteOutput(*path, text, out, errors);
+    if (toScreen) {
+        return WriteOutput(toScreen->path, writers.text(toScreen->format), out, errors);
+    }
+    writers.print();
+    return kExitOk;
+}
+
+std::wstring PathOf(const CompareOutputs& outputs, Format format)
+{
+    for (const Export& file : outputs.exports) {
+        if (file.format == format) {
+            return file.path;
         }
     }
-    printText();
-    return kExitOk;
+    return std::wstring();
 }
 
 int CompareSweepFiles(const std::vector<std::wstring>& paths,
                       const std::vector<ComparedFile>& files, const CompareOutputs& outputs,
                       std::FILE* out, std::FILE* errors)
 {
-    if (paths.size() != 2 || !outputs.plot.empty()) {
+    if (paths.size() != 2 || !PathOf(outputs, Format::Svg).empty()) {
         std::fprintf(errors,
                      "zolvik-report: sweeps compare two at a time, and without --plot: "
                      "each sweep draws its own picture (--sweep --plot)\n%s",
@@ -70,10 +93,13 @@ int CompareSweepFiles(const std::vector<std::wstring>& paths,
     const SweepComparison comparison =
         CompareSweeps(records[0], SideName(paths[0], records[0].provenance), records[1],
                       SideName(paths[1], records[1].provenance));
-    return WriteComparison(
-        outputs, [&] { return SweepComparisonJson(comparison); },
-        [&] { return SweepComparisonMarkdown(comparison, outputs.command); },
-        [&] { PrintSweepComparison(out, comparison); }, out, errors);
+    Writers writers;
+    writers.text = [&](Format format) {
+        return format == Format::Json ? SweepComparisonJson(comparison)
+                                      : SweepComparisonMarkdown(comparison, outputs.command);
+    };
+    writers.print = [&] { PrintSweepComparison(out, comparison); };
+    return WriteComparison(outputs, writers, out, errors);
 }
 
 } // namespace
@@ -104,17 +130,29 @@ int CompareFiles(const std::vector<std::wstring>& paths, const CompareOutputs& o
         files.push_back(std::move(file.results));
     }
     const ComparedSides compared = CompareSides(paths, std::move(files));
-    if (!outputs.plot.empty()) {
-        const int plotted = WriteComparisonPlot(outputs.plot, compared, error);
-        if (plotted != kExitOk) {
-            std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
-            return plotted;
-        }
+    Writers writers;
+    writers.text = [&](Format format) {
+        return format == Format::Json
+                   ? ComparisonJson(compared)
+                   : ComparisonMarkdown(compared, PathOf(outputs, Format::Svg),
+                                        PathOf(outputs, Format::Markdown), outputs.command);
+    };
+    writers.picture = [&](const std::wstring& path, std::string& error) {
+        return WriteComparisonPlot(path, compared, error);
+    };
+    writers.print = [&] { PrintComparison(out, compared); };
+    return WriteComparison(outputs, writers, out, errors);
+}
+
+int CompareAsAsked(const Options& options, const std::string& command, std::FILE* out,
+                   std::FILE* errors)
+{
+    const CompareOutputs outputs = {ExportsOf(options), command};
+    std::string error;
+    const int checked = CheckExports(options, outputs.exports, error);
+    if (checked != kExitOk) {
+        std::fprintf(errors, "zolvik-report: %s\n", error.c_str());
+        return checked;
     }
-    return WriteComparison(
-        outputs, [&] { return ComparisonJson(compared); },
-        [&] {
-            return ComparisonMarkdown(compared, outputs.plot, outputs.markdown, outputs.command);
-        },
-        [&] { PrintComparison(out, compared); }, out, errors);
+    return CompareFiles(options.compare, outputs, out, errors);
 }

@@ -2,7 +2,8 @@
 #include "commands/commands.h"
 
 #include "exit_codes.h"
-#include "output/sweep_output.h"
+#include "output/svg.h"
+#include "output/text.h"
 #include "results/results.h"
 #include "results/sweep_record.h"
 #include "stats/stats.h"

@@ -1,6 +1,7 @@
 // A comparison as a Markdown report to paste into a bug tracker: what was measured, the
 // verdicts, the environments side by side, the warnings and how to reproduce it.
-#include "output/output.h"
+#include "output/text.h"
+#include "output/markdown.h"
 #include "output/words.h"
 #include "model/grid.h"
 #include "results/files.h"
@@ -267,5 +268,43 @@ std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring
     }
     md << (warnings.empty() ? "None.\n" : "") << "\n";
     Reproduce(md, compared, command);
+    return md.str();
+}
+
+std::string SweepComparisonMarkdown(const SweepComparison& c, const std::string& command)
+{
+    std::ostringstream md;
+    md << "# Where the line drawing time goes: B against A\n\n"
+       << "- A: " << c.baseName << "\n- B: " << c.otherName << "\n\n"
+       << "Each sweep timed Zolvik's grid at drawing areas of several sizes and shapes and "
+          "fitted pass time = fixed + per line call x lines + per pixel x pixels; the same "
+          "grid drawn in memory by zolvik-report (the control) shows the machine's own "
+          "costs. Intervals are 95 %.\n\n"
+       << "| cost | A | B | B / A | on screen | in memory, B / A |\n"
+       << "|---|---|---|---|---|---|\n";
+    for (const ComponentRatio& r : c.contrast.screen) {
+        std::string memory = "-";
+        for (const ComponentRatio& m : c.contrast.memory) {
+            memory = m.cost == r.cost ? RatioCell(m) : memory;
+        }
+        const std::string unit = CostUnit(r.cost);
+        md << "| " << CostName(r.cost) << " | " << Significant(r.base) << " " << unit << " | "
+           << Significant(r.other) << " " << unit << " | " << RatioCell(r) << " | "
+           << (r.direction == Direction::CannotTell ? "cannot tell"
+                                                    : DirectionWord(r.direction) + " in B")
+           << " | " << memory << " |\n";
+    }
+    if (c.contrast.screen.empty()) {
+        md << "| (none) | | | | cannot compare: the model does not stand on both sides | |\n";
+    }
+    if (!SweepComparisonWarnings(c).empty()) {
+        md << "\n";
+        for (const std::string& warning : SweepComparisonWarnings(c)) {
+            md << "- **Warning:** " << warning << "\n";
+        }
+    }
+    md << "\nThe grid draws as many horizontal pixels as vertical ones, so a cost per pixel "
+          "that differs by direction cannot be told apart.\n\n"
+       << "Made by `" << command << "`.\n";
     return md.str();
 }

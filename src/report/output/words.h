@@ -2,7 +2,7 @@
 // table cells. Within output/ only.
 #pragma once
 
-#include "output/output.h"
+#include "output/text.h"
 
 #include <string>
 #include <vector>
@@ -24,3 +24,9 @@ std::string RatioCell(const Comparison& comparison);
 // "no control" where a side's runs have none.
 std::string MemoryCell(const SideEstimate& estimate);
 std::string RelativeCell(const Comparison& comparison);
+
+// A sweep's figures: three significant digits, "higher" or "lower", and B's ratio over A with
+// its interval.
+std::string Significant(double value);
+std::string DirectionWord(Direction direction);
+std::string RatioCell(const ComponentRatio& r);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "cli/options.h"
-#include "output/output.h"
+#include "output/text.h"
 #include "results/results.h"
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/options.h"
-#include "output/output.h"
+#include "output/text.h"
 #include "results/sweep_record.h"
 
 #include <windows.h>

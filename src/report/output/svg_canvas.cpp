@@ -1,6 +1,6 @@
 // Pictures as standalone SVG: axes with units and ticks, and a title that says what was
 // measured, so that someone who never saw the tool can read them.
-#include "output/svg.h"
+#include "output/svg_canvas.h"
 #include "exit_codes.h"
 #include "results/files.h"
 

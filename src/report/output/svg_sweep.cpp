@@ -1,8 +1,8 @@
 // The picture of a sweep: pass time against pixels on logarithmic axes, one colour per shape
 // of area, and the model's value at each area on screen and in memory.
-#include "output/sweep_output.h"
-#include "model/grid.h"
 #include "output/svg.h"
+#include "model/grid.h"
+#include "output/svg_canvas.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,17 +1,21 @@
-// What zolvik-report shows a person: a run's summary and progress as text, comparisons as
-// text, JSON and Markdown, and pictures of either as SVG.
+// Everything zolvik-report says as text: a run's summary, control and sampling, progress,
+// verdicts, precision and plans, comparisons of runs, a sweep's costs and two sweeps compared.
 #pragma once
 
 #include "comparing/comparing.h"
 #include "results/results.h"
+#include "results/sweep_record.h"
 #include "stats/control.h"
 #include "stats/precision.h"
 #include "stats/stats.h"
+#include "stats/sweep_fit.h"
 #include "stats/verdict.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+// ---- Runs ---------------------------------------------------------------------------------
 
 // Drops and warnings in words; records keep their codes.
 const char* DropWords(DropReason reason);
@@ -24,7 +28,7 @@ void PrintControl(std::FILE* out, const ControlEstimate& control);
 // How a recorded run was sampled: looks, probes, resets, drops by reason and what happened.
 void PrintSamplingFacts(std::FILE* out, const Run& run);
 
-// ---- Verdicts in words ---------------------------------------------------------------------
+// ---- Verdicts ------------------------------------------------------------------------------
 
 const char* VerdictWord(Verdict verdict); // "slower", "faster", "same", "inconclusive"
 // "B slower from 1.17x (+17 %), faster from 0.85x (-15 %)"
@@ -60,28 +64,27 @@ std::string StandText(const PrecisionStand& stand, double minutesARun);
 // What the sides together warn of, in words: "the runs drew different drawing areas ...".
 std::string ComparisonWarningWords(const ComparisonWarning& warning);
 
-struct CompareOutputs {
-    std::wstring json; // "-": standard output
-    std::wstring plot;
-    std::wstring markdown;
-    std::string command; // the command that made the comparison, for the Markdown report
-};
-
 void PrintComparison(std::FILE* out, const ComparedSides& compared);
-std::string ComparisonJson(const ComparedSides& compared);
-// A report to paste into a bug tracker; `plot` is linked when given.
-std::string ComparisonMarkdown(const ComparedSides& compared, const std::wstring& plot,
-                               const std::wstring& markdown, const std::string& command);
 
-// ---- Pictures -----------------------------------------------------------------------------
+// ---- Sweeps -------------------------------------------------------------------------------
 
-// Every pass over time, the block medians, the median and its interval. Both return an exit
-// code; neither replaces a file.
-int WriteRunPlot(const std::wstring& path, const Run& run, const MedianEstimate& estimate,
-                 const std::string& title, std::string& error);
-// Each side's passes run by run, and each side's ratio to the first with its interval.
-int WriteComparisonPlot(const std::wstring& path, const ComparedSides& compared,
-                        std::string& error);
+// What people read for a cost: "fixed", "per line call", ...
+const char* CostName(Cost cost);
+// A sweep's warning in words; one read from an older record as it was written.
+std::string SweepWarningWords(const SweepWarning& warning);
+// "0.95 us (0.90-1.00)": a component with its interval, to three significant digits.
+std::string ComponentCell(const Component& c);
+// Why a model does not stand, or how well it fits.
+std::string FitText(const ModelFit& fit);
+// The sweep's visits, then fixed, per line call and per million pixels on screen, in memory
+// and their ratio, and how well the model fits each.
+void PrintSweep(std::FILE* out, const SweepRecord& record, const SweepFit& fit);
+
+// What two sweeps' models and machines warn of, in words.
+std::vector<std::string> SweepComparisonWarnings(const SweepComparison& comparison);
+// "per line call: B 12.1 us against A 0.90 us, 13.4x (11.8-15.2), higher"
+std::string RatioSentence(const ComponentRatio& r);
+void PrintSweepComparison(std::FILE* out, const SweepComparison& comparison);
 
 // ---- Progress -----------------------------------------------------------------------------
 

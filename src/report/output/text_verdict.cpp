@@ -1,7 +1,7 @@
 // Verdicts in words: a headline with the side, the verdict and its reason in a few words, one
 // figure a line, what the runs can resolve and what to do next. The text, the Markdown report
 // and the picture all say a verdict through here.
-#include "output/output.h"
+#include "output/text.h"
 #include "output/words.h"
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // How far a recording has come, with the time left, for a person waiting on minutes of runs.
-#include "output/output.h"
+#include "output/text.h"
 
 #include <algorithm>
 #include <cmath>

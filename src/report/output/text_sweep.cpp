@@ -1,15 +1,11 @@
-// A sweep's costs and the comparison of two sweeps, as text and as Markdown.
-#include "output/sweep_output.h"
+// A sweep's costs and the comparison of two sweeps, as text.
+#include "output/text.h"
+#include "output/words.h"
 
-#include "exit_codes.h"
 #include "model/grid.h"
 #include "results/files.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cmath>
-#include <sstream>
-
 const char* CostName(Cost cost)
 {
     switch (cost) {
@@ -44,15 +40,6 @@ std::string SweepWarningWords(const SweepWarning& w)
 
 namespace
 {
-
-std::string Significant(double value)
-{
-    char text[64];
-    const double magnitude = std::fabs(value);
-    const int decimals = magnitude >= 100 ? 0 : magnitude >= 10 ? 1 : magnitude >= 1 ? 2 : 3;
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
 
 std::string RatioText(double value)
 {
@@ -122,6 +109,17 @@ void PrintModel(std::FILE* out, const char* title, const ModelFit& screen, const
     }
 }
 
+} // namespace
+
+std::string Significant(double value)
+{
+    char text[64];
+    const double magnitude = std::fabs(value);
+    const int decimals = magnitude >= 100 ? 0 : magnitude >= 10 ? 1 : magnitude >= 1 ? 2 : 3;
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
 std::string DirectionWord(Direction direction)
 {
     return direction == Direction::Higher  ? "higher"
@@ -135,8 +133,6 @@ std::string RatioCell(const ComponentRatio& r)
                ? RatioText(r.ratio) + " (" + Significant(r.low) + "-" + Significant(r.high) + ")"
                : "no ratio: A's figure is not clearly away from zero";
 }
-
-} // namespace
 
 std::string FitText(const ModelFit& fit)
 {
@@ -242,83 +238,4 @@ void PrintSweepComparison(std::FILE* out, const SweepComparison& c)
     for (const std::string& warning : SweepComparisonWarnings(c)) {
         std::fprintf(out, "warning: %s\n", warning.c_str());
     }
-}
-
-std::string SweepComparisonMarkdown(const SweepComparison& c, const std::string& command)
-{
-    std::ostringstream md;
-    md << "# Where the line drawing time goes: B against A\n\n"
-       << "- A: " << c.baseName << "\n- B: " << c.otherName << "\n\n"
-       << "Each sweep timed Zolvik's grid at drawing areas of several sizes and shapes and "
-          "fitted pass time = fixed + per line call x lines + per pixel x pixels; the same "
-          "grid drawn in memory by zolvik-report (the control) shows the machine's own "
-          "costs. Intervals are 95 %.\n\n"
-       << "| cost | A | B | B / A | on screen | in memory, B / A |\n"
-       << "|---|---|---|---|---|---|\n";
-    for (const ComponentRatio& r : c.contrast.screen) {
-        std::string memory = "-";
-        for (const ComponentRatio& m : c.contrast.memory) {
-            memory = m.cost == r.cost ? RatioCell(m) : memory;
-        }
-        const std::string unit = CostUnit(r.cost);
-        md << "| " << CostName(r.cost) << " | " << Significant(r.base) << " " << unit << " | "
-           << Significant(r.other) << " " << unit << " | " << RatioCell(r) << " | "
-           << (r.direction == Direction::CannotTell ? "cannot tell"
-                                                    : DirectionWord(r.direction) + " in B")
-           << " | " << memory << " |\n";
-    }
-    if (c.contrast.screen.empty()) {
-        md << "| (none) | | | | cannot compare: the model does not stand on both sides | |\n";
-    }
-    if (!SweepComparisonWarnings(c).empty()) {
-        md << "\n";
-        for (const std::string& warning : SweepComparisonWarnings(c)) {
-            md << "- **Warning:** " << warning << "\n";
-        }
-    }
-    md << "\nThe grid draws as many horizontal pixels as vertical ones, so a cost per pixel "
-          "that differs by direction cannot be told apart.\n\n"
-       << "Made by `" << command << "`.\n";
-    return md.str();
-}
-
-namespace
-{
-
-nlohmann::json RatiosJson(const std::vector<ComponentRatio>& ratios)
-{
-    nlohmann::json list = nlohmann::json::array();
-    for (const ComponentRatio& r : ratios) {
-        list.push_back({{"cost", CostCode(r.cost)},
-                        {"unit", CostUnit(r.cost)},
-                        {"a", r.base},
-                        {"b", r.other},
-                        {"ratio", r.bounded ? nlohmann::json(r.ratio) : nlohmann::json(nullptr)},
-                        {"low", r.bounded ? nlohmann::json(r.low) : nlohmann::json(nullptr)},
-                        {"high", r.bounded ? nlohmann::json(r.high) : nlohmann::json(nullptr)},
-                        {"direction", r.direction == Direction::Higher  ? "higher"
-                                      : r.direction == Direction::Lower ? "lower"
-                                                                        : "cannot_tell"},
-                        {"machine_explains", r.machineExplains}});
-    }
-    return list;
-}
-
-} // namespace
-
-std::string SweepComparisonJson(const SweepComparison& c)
-{
-    const SweepContrast& k = c.contrast;
-    nlohmann::json json = {{"a", c.baseName},
-                           {"b", c.otherName},
-                           {"line_calls", k.lines == LineCalls::Apart ? "apart" : "together"},
-                           {"fits",
-                            {{"a_on_screen", FitStateCode(k.base[0].state)},
-                             {"b_on_screen", FitStateCode(k.other[0].state)},
-                             {"a_in_memory", FitStateCode(k.base[1].state)},
-                             {"b_in_memory", FitStateCode(k.other[1].state)}}},
-                           {"on_screen", RatiosJson(k.screen)},
-                           {"in_memory", RatiosJson(k.memory)},
-                           {"warnings", SweepComparisonWarnings(c)}};
-    return json.dump(2) + "\n";
 }

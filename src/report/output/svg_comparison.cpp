@@ -1,7 +1,8 @@
 // The picture of a comparison: each side's passes run by run on the left, and on the right
 // each side's ratio to the first with its interval, against 1 and the band counted the same.
-#include "output/output.h"
+#include "output/text.h"
 #include "output/svg.h"
+#include "output/svg_canvas.h"
 #include "results/files.h"
 
 #include <algorithm>

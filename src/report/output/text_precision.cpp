@@ -1,6 +1,6 @@
 // Precision in words: each figure's noise level by level, the plan for a target and where a
 // recording for a precision stands.
-#include "output/output.h"
+#include "output/text.h"
 
 #include <cmath>
 #include <cstdio>

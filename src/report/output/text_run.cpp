@@ -1,4 +1,4 @@
-#include "output/output.h"
+#include "output/text.h"
 #include "stats/control.h"
 
 #include <cstdio>

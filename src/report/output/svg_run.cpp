@@ -1,7 +1,7 @@
 // The picture of one run: every pass over time, the block medians, the median and its
 // interval.
-#include "output/output.h"
 #include "output/svg.h"
+#include "output/svg_canvas.h"
 
 #include <algorithm>
 #include <cmath>
