@@ -83,6 +83,10 @@ std::string Headline(const Comparison& c, const std::string& base, const std::st
         return side + ": the same as " + base + " within +-" + Percent(kSameBand) + relative;
     case Verdict::Slower:
     case Verdict::Faster:
+        if (c.atLeast && c.machine == Machine::Unclear) {
+            return side + ": at least " + Times(c.quoted, c.verdict, base) +
+                   " (the control cannot tell whether the machine changed)";
+        }
         if (c.atLeast) {
             return side + ": at least " + Times(c.quoted, c.verdict, base) + " (the machine " +
                    MachineWord(c) + " while " + side + " was recorded)";

@@ -243,11 +243,16 @@ Comparison CompareRuns(const std::vector<Run>& base, const std::vector<Run>& run
     c.relativeDecides = c.reason == Reason::RelativeMachineSteady ||
                         c.reason == Reason::RelativeMachineUnclear ||
                         c.reason == Reason::RelativeMachineChanged;
-    c.atLeast = c.reason == Reason::RelativeMachineChanged;
     // The driver's own difference lies between the raw times and the time relative to the
-    // machine where the machine changed: the one nearer 1 is all the runs can promise.
+    // machine wherever the machine may have changed: where it changed, and where the control
+    // cannot tell and both figures agree. The one nearer 1 is all the runs can promise.
+    const bool differs = c.verdict == Verdict::Slower || c.verdict == Verdict::Faster;
+    c.atLeast = c.reason == Reason::RelativeMachineChanged ||
+                (differs && c.machine == Machine::Unclear && c.reason == Reason::RawTimes);
     const bool rawNearer = std::fabs(std::log(c.ratio)) < std::fabs(std::log(c.relative.value));
-    c.quoted = !c.relativeDecides || (c.atLeast && rawNearer) ? c.ratio : c.relative.value;
+    c.quoted = c.atLeast           ? (rawNearer ? c.ratio : c.relative.value)
+               : c.relativeDecides ? c.relative.value
+                                   : c.ratio;
     c.machineSlowed = c.memory.value > 1;
     c.plan = PlanFor(kPlanTarget, MeasureNoise(base), MeasureNoise(runs), -1);
     return c;

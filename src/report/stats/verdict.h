@@ -101,7 +101,8 @@ struct Comparison {
     Interval relative;
     Resolves resolves;
     // The figure a headline quotes: the raw times, or on screen / in memory where it decided;
-    // where the machine changed, whichever of the two lies nearer 1, all the runs can promise.
+    // where the machine changed, or the control cannot tell and both figures agree, whichever
+    // of the two lies nearer 1 ("at least"), all the runs can promise.
     double quoted = 0;
     bool relativeDecides = false;
     bool atLeast = false;
