@@ -3,6 +3,7 @@
 // zolvik-report prints there, line for line, a line "  ..." standing for lines left out.
 #include "commands/commands.h"
 #include "output/text.h"
+#include "results/results.h"
 #include "results/sweep_record.h"
 
 #include <gtest/gtest.h>
@@ -40,8 +41,9 @@ std::vector<std::string> Words(const std::string& text)
     return words;
 }
 
-// What zolvik-report prints for `arguments` in `folder`: a comparison, a plan, or (given as
-// "--sweep-record FILE") a sweep's table as its recording printed it.
+// What zolvik-report prints for `arguments` in `folder`: a comparison, a plan, or as a
+// recording printed it, a sweep's table ("--sweep-record FILE") or the summary at the end of
+// a run ("--run-record FILE N", run N of the record).
 std::string Printed(const std::filesystem::path& folder, const std::vector<std::string>& arguments)
 {
     const std::filesystem::path before = std::filesystem::current_path();
@@ -60,6 +62,16 @@ std::string Printed(const std::filesystem::path& folder, const std::vector<std::
         std::string error;
         EXPECT_TRUE(ReadSweepRecord(files.at(0), record, error)) << error;
         PrintSweep(out, record, FitSweep(record.visits));
+    } else if (arguments[0] == "--run-record") {
+        ResultsFile record;
+        std::string error;
+        EXPECT_TRUE(ReadRecord(files.at(0), record, error)) << error;
+        const int number = std::stoi(arguments.at(2));
+        for (const Run& run : record.runs) {
+            if (run.number == number) {
+                EXPECT_EQ(FinishRun(Options(), record.provenance, run, false, out, out), 0);
+            }
+        }
     } else {
         ADD_FAILURE() << "no way to make the output of " << arguments[0];
     }
@@ -119,6 +131,7 @@ TEST(Docs, QuotedOutputIsWhatTheToolPrints)
             for (std::size_t j = i + 2; j < lines.size() && lines[j] != "```"; ++j) {
                 block.push_back(lines[j]);
             }
+            EXPECT_FALSE(block.empty()) << document << ": an empty block after line " << i + 1;
             const std::vector<std::string> printed = Lines(Printed(kRoot / folder, arguments));
             EXPECT_EQ(Missing(block, printed), "")
                 << document << ", the block after line " << i + 1 << " (" << source
@@ -126,7 +139,7 @@ TEST(Docs, QuotedOutputIsWhatTheToolPrints)
             ++checked;
         }
     }
-    EXPECT_GE(checked, 6) << "the README's and the manual's quoted output, each with its source";
+    EXPECT_GE(checked, 7) << "the README's and the manual's quoted output, each with its source";
 }
 
 } // namespace
