@@ -202,6 +202,10 @@ TEST_F(ReportRecord, NotesAreKeptWithTheirRunsAndSaidOnceASide)
     EXPECT_NE(md.find("- A: driver 23.4 &lt;vsync \\| off&gt;; after reboot\n"), std::string::npos)
         << md;
     EXPECT_EQ(md.find("- B: "), std::string::npos) << md;
+    // Reproducing it records the side with its note again, as a command prompt takes it.
+    EXPECT_NE(md.find("--json " + Utf8(a) + " --note \"driver 23.4 <vsync | off>\"\n"),
+              std::string::npos)
+        << md;
     EXPECT_NE(RenderedMarkdown(markdown).find("<li>A: driver 23.4 &lt;vsync | off&gt;; after "
                                               "reboot</li>"),
               std::string::npos)

@@ -47,7 +47,7 @@ int WriteComparison(const CompareOutputs& outputs, const Writers& writers, std::
     const Export* toScreen = nullptr;
     for (const Export& file : outputs.exports) {
         if (file.path == L"-") {
-            toScreen = &file;
+            toScreen = toScreen ? toScreen : &file;
             continue;
         }
         std::string error;

@@ -194,6 +194,20 @@ std::string Link(const std::wstring& plot, const std::wstring& markdown)
 
 // The recording commands as the records were made: the sides in turn, a run at a time, where
 // they were; else each side's runs together, spaced by a pause.
+// ` --note "..."` as a command prompt takes it, the note's own quotes escaped; nothing for
+// none.
+std::string NoteArgument(const std::string& note)
+{
+    if (note.empty()) {
+        return "";
+    }
+    std::string quoted = " --note \"";
+    for (char c : note) {
+        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
 void Reproduce(std::ostringstream& md, const ComparedSides& compared, const std::string& command)
 {
     const bool inTurn = compared.inTurn;
@@ -223,13 +237,14 @@ void Reproduce(std::ostringstream& md, const ComparedSides& compared, const std:
             // Recorded to a precision: the same target decides the runs again.
             char target[32];
             std::snprintf(target, sizeof target, "%g", precision);
-            md << " --precision " << target << " --json " << Utf8(side.path) << "\n";
+            md << " --precision " << target << " --json " << Utf8(side.path);
         } else if (inTurn) {
-            md << (side.file.record ? " --json " : " --csv ") << Utf8(side.path) << " --append\n";
+            md << (side.file.record ? " --json " : " --csv ") << Utf8(side.path) << " --append";
         } else {
             md << " --runs " << std::max<std::size_t>(runs.size(), 3) << " --pause 60 "
-               << (side.file.record ? "--json " : "--csv ") << Utf8(side.path) << "\n";
+               << (side.file.record ? "--json " : "--csv ") << Utf8(side.path);
         }
+        md << NoteArgument(runs.empty() ? std::string() : runs.front().note) << "\n";
     }
     md << "```\n\nThen, with the files together:\n\n```\n" << command << "\n```\n";
 }
