@@ -102,6 +102,9 @@ TEST_F(ThreeSides, TextAndJsonGiveOneTableWithEachSideAgainstTheFirst)
     EXPECT_EQ(json["sides"][1]["reason"], "raw_times");
     EXPECT_EQ(json["sides"][2]["reason"], "single_run");
     EXPECT_NEAR(json["sides"][1]["ratio"].get<double>(), 2.0, 0.02);
+    // Without a control the raw ratio is the headline's, and nothing is "at least".
+    EXPECT_EQ(json["sides"][1]["headline_ratio"], json["sides"][1]["ratio"]);
+    EXPECT_EQ(json["sides"][1]["at_least"], false);
     EXPECT_EQ(json["sides"][2]["runs"], 1);
     EXPECT_EQ(json["sides"][2]["assumed_run_spread"], 0.25);
     EXPECT_LT(json["sides"][1]["median_low_ms"].get<double>(), 5.05);

@@ -79,6 +79,8 @@ nlohmann::json SideJson(const ComparedSide& side, bool base)
         json["reason"] = ReasonCode(c.reason);
         const VerdictText said = SayVerdict(c, "A", side.letter);
         json["sentence"] = said.headline;
+        json["headline_ratio"] = Finite(c.quoted);
+        json["at_least"] = c.atLeast;
         json["next"] = said.next;
         ResolvesJson(c.resolves, json);
         json["plan"] = PlanJson(c.plan, kPlanTarget);
