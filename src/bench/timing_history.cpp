@@ -58,7 +58,7 @@ void DrawTimingReadout(HDC surface)
     wchar_t text[100];
     const int length = std::swprintf(text, 100, L"%.6f msec    ", timingHistory.Average());
     if (length > 0) {
-        TextOutW(surface, 200, 4, text, length);
+        TextOutW(surface, kReadoutLeft, kReadoutTop, text, length);
     }
 }
 
