@@ -157,6 +157,34 @@ TEST(SweepCompare, RatiosOfComponentsAsFiellerFoundByRootFinding)
         EXPECT_NEAR(m.ratio, 2, 1e-9) << CostCode(m.cost);
     }
 
+    // A machine whose own cost rose by about the band, too little to say it changed and too
+    // much to say it stayed: what the screen shows within the machine's reach is not laid on
+    // the driver; what lies beyond it is.
+    for (const double onScreen : {1.12, 3.0}) {
+        SweepRecord unclear = a;
+        for (SweepVisit& v : unclear.visits) {
+            for (double& d : v.passes) {
+                d *= onScreen;
+            }
+            for (double& d : v.controls) {
+                d *= 1.10;
+            }
+        }
+        const SweepComparison u = CompareSweeps(a, "A", unclear, "B");
+        const ComponentRatio& pixels = u.contrast.screen[2];
+        const ComponentRatio& memory = u.contrast.memory[2];
+        ASSERT_EQ(pixels.cost, Cost::PerMillionPixels);
+        // The premise: in memory the interval reaches both within and beyond the band.
+        ASSERT_TRUE(memory.low < 1 + kMachineBand && memory.high > 1 + kMachineBand)
+            << memory.low << "-" << memory.high;
+        EXPECT_TRUE(u.contrast.machineMoved.empty());
+        const bool beyond = pixels.low > memory.high;
+        EXPECT_EQ(pixels.direction, beyond ? Direction::Higher : Direction::CannotTell)
+            << onScreen << ": " << RatioSentence(pixels);
+        EXPECT_EQ(pixels.machineMayExplain, !beyond) << onScreen;
+        EXPECT_EQ(beyond, onScreen > 2) << RatioSentence(pixels);
+    }
+
     // Against a sweep whose model does not fit, nothing is compared, and the reason is given.
     const SweepComparison jumps = CompareSweeps(a, "A", Sweep("sweep-jumps"), "B");
     EXPECT_TRUE(jumps.contrast.screen.empty());

@@ -105,7 +105,8 @@ nlohmann::json RatiosJson(const std::vector<ComponentRatio>& ratios)
                         {"direction", r.direction == Direction::Higher  ? "higher"
                                       : r.direction == Direction::Lower ? "lower"
                                                                         : "cannot_tell"},
-                        {"machine_explains", r.machineExplains}});
+                        {"machine_explains", r.machineExplains},
+                        {"machine_may_explain", r.machineMayExplain}});
     }
     return list;
 }

@@ -218,6 +218,8 @@ std::string RatioSentence(const ComponentRatio& r)
            (r.direction != Direction::CannotTell ? DirectionWord(r.direction) + " in B"
             : r.machineExplains
                 ? std::string("cannot tell apart: the machine's own change explains it")
+            : r.machineMayExplain
+                ? std::string("cannot tell apart: the machine's own cost may have changed as much")
                 : std::string("cannot tell apart"));
 }
 

@@ -71,20 +71,25 @@ SweepContrast ContrastSweeps(const SweepFit& a, const SweepFit& b)
     c.other[1] = apart ? b.memoryApart : b.memory;
     c.screen = Ratios(c.base[0], c.other[0]);
     c.memory = Ratios(c.base[1], c.other[1]);
-    // Where the machine's own cost of a component moved beyond what runs of one machine do,
-    // the figure on screen says something of the driver only beyond that move.
+    // Unless the machine's own cost of a component stayed within the machine band, as runs of
+    // one machine do, the figure on screen says something of the driver only beyond the
+    // machine's whole interval: where it moved, and where the control cannot tell.
     for (const ComponentRatio& m : c.memory) {
+        const bool steady =
+            m.bounded && m.low >= 1 / (1 + kMachineBand) && m.high <= 1 + kMachineBand;
         const bool moved =
             m.bounded && (m.low > 1 + kMachineBand || m.high < 1 / (1 + kMachineBand));
-        if (!moved) {
+        if (!m.bounded || steady) {
             continue;
         }
-        c.machineMoved.push_back(m);
+        if (moved) {
+            c.machineMoved.push_back(m);
+        }
         for (ComponentRatio& r : c.screen) {
             const bool beyond = r.bounded && (r.low > m.high || r.high < m.low);
             if (r.cost == m.cost && r.direction != Direction::CannotTell && !beyond) {
                 r.direction = Direction::CannotTell;
-                r.machineExplains = true;
+                (moved ? r.machineExplains : r.machineMayExplain) = true;
             }
         }
     }

@@ -91,6 +91,9 @@ struct ComponentRatio {
     Direction direction = Direction::CannotTell;
     // A difference on screen no wider than the machine's own change in memory: cannot tell.
     bool machineExplains = false;
+    // The same where the machine's own cost neither stayed within the machine band nor
+    // clearly left it: it may have changed as much.
+    bool machineMayExplain = false;
 };
 ComponentRatio CompareComponent(const Component& base, double baseFreedom, const Component& other,
                                 double otherFreedom);
