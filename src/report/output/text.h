@@ -68,12 +68,8 @@ void PrintComparison(std::FILE* out, const ComparedSides& compared);
 
 // ---- Sweeps -------------------------------------------------------------------------------
 
-// What people read for a cost: "fixed", "per line call", ...
-const char* CostName(Cost cost);
 // A sweep's warning in words; one read from an older record as it was written.
 std::string SweepWarningWords(const SweepWarning& warning);
-// "0.95 us (0.90-1.00)": a component with its interval, to three significant digits.
-std::string ComponentCell(const Component& c);
 // Why a model does not stand, or how well it fits.
 std::string FitText(const ModelFit& fit);
 // The sweep's visits, then fixed, per line call and per million pixels on screen, in memory

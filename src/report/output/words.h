@@ -30,3 +30,7 @@ std::string RelativeCell(const Comparison& comparison);
 std::string Significant(double value);
 std::string DirectionWord(Direction direction);
 std::string RatioCell(const ComponentRatio& r);
+// What people read for a cost: "fixed", "per line call", ...
+const char* CostName(Cost cost);
+// "0.95 us (0.90-1.00)": a component with its interval, to three significant digits.
+std::string ComponentCell(const Component& c);
